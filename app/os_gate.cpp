@@ -1,0 +1,52 @@
+#include "app/os_gate.h"
+
+#include "resources/message_catalogue.h"
+#include "resources/message_ids.h"
+
+namespace orvex {
+
+namespace {
+
+struct GateRule {
+  std::uint32_t major;
+  std::uint32_t minor;
+  std::uint16_t servicePackNeeded;
+  std::uint32_t message;
+  std::uint32_t exitCode;
+};
+
+// Version 5 before its minimum service pack; 5.3 and 6 or later pass.
+constexpr GateRule kGateRules[] = {
+    {5, 0, 4, kMsgNeedWindows2000Sp4, kExitWindows2000BelowSp4},
+    {5, 1, 2, kMsgNeedWindowsXpSp2, kExitWindowsXpBelowSp2},
+    {5, 2, 2, kMsgNeedWindows2003Sp2, kExitWindows2003BelowSp2},
+};
+
+std::uint32_t Refuse(Ui& ui, bool silent, std::uint32_t message, std::uint32_t exitCode) noexcept {
+  if (!silent) {
+    WideString caption;
+    WideString text;
+    LoadMessage(kMsgCaption, caption);
+    LoadMessage(message, text);
+    (void)ui.ShowMessageBox(text, caption, box::kIconError);
+  }
+  return exitCode;
+}
+
+}  // namespace
+
+std::uint32_t CheckOperatingSystem(SystemInfo& system, Ui& ui, bool silent) noexcept {
+  OsVersion version;
+  if (!system.QueryOsVersion(version)) {
+    return Refuse(ui, silent, kMsgVersionUnavailable, kExitVersionUnavailable);
+  }
+  if (version.major < 5) return Refuse(ui, silent, kMsgSystemTooOld, kExitSystemTooOld);
+  for (const GateRule& rule : kGateRules) {
+    if (version.major == rule.major && version.minor == rule.minor && version.servicePackMajor < rule.servicePackNeeded) {
+      return Refuse(ui, silent, rule.message, rule.exitCode);
+    }
+  }
+  return 0;
+}
+
+}  // namespace orvex

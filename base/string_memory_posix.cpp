@@ -1,0 +1,17 @@
+#include <cstdlib>
+
+#include "base/wide_string.h"
+
+namespace orvex {
+
+void* ProvideStringMemory(std::size_t bytes) noexcept {
+  void* block = std::malloc(bytes);
+  if (block == nullptr) std::abort();
+  return block;
+}
+
+void ReturnStringMemory(void* block) noexcept {
+  std::free(block);
+}
+
+}  // namespace orvex

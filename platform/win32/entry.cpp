@@ -1,0 +1,20 @@
+#include <windows.h>
+
+#include "app/main_flow.h"
+#include "install/unavailable_steps.h"
+#include "platform/win32/win32_platform.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandTail, int) {
+  orvex::win32::LockDownDllSearch();
+
+  orvex::win32::Win32Ui ui;
+  orvex::win32::Win32CommandLine commandLine;
+  orvex::win32::Win32SystemInfo system;
+  orvex::win32::Win32FileSystem files;
+  orvex::win32::Win32Installer installer;
+  orvex::Platform platform{ui, commandLine, system, files, installer};
+  orvex::UnavailableInstallSteps steps;
+
+  // The result becomes the exit code through the runtime's normal exit.
+  return static_cast<int>(orvex::RunBootstrapper(platform, steps, reinterpret_cast<const char16_t*>(commandTail)));
+}

@@ -1,0 +1,313 @@
+#include "app/main_flow.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake/fake_platform.h"
+#include "resources/message_catalogue.h"
+
+namespace orvex {
+namespace {
+
+using Calls = std::vector<std::u16string>;
+
+std::u16string Message(std::uint32_t id) {
+  WideString text;
+  EXPECT_TRUE(LoadMessage(id, text)) << id;
+  return fake::Text(text);
+}
+
+// One run of the bootstrapper against the fakes, with the given arguments
+// (after the program name) as the whole command line and as its tail.
+struct BootstrapperRun {
+  explicit BootstrapperRun(std::vector<std::u16string> arguments) {
+    std::u16string joined;
+    for (const auto& argument : arguments) joined += (joined.empty() ? u"" : u" ") + argument;
+    tail = joined;
+    arguments.insert(arguments.begin(), u"orvexplugin.exe");
+    world.commandLine = fake::FakeCommandLine(arguments);
+  }
+
+  std::uint32_t Execute() {
+    Platform platform = world.platform();
+    return RunBootstrapper(platform, world.steps, tail.c_str());
+  }
+
+  const fake::ShownBox& Box(std::size_t index) const { return world.ui.shown.at(index); }
+
+  fake::FakeWorld world;
+  std::u16string tail;
+};
+
+struct FlagCase {
+  std::vector<std::u16string> arguments;
+  std::uint32_t question;
+  std::uint32_t closing;
+  std::uint32_t restartQuestion;
+  Calls installs;
+};
+
+const FlagCase kFlagCases[] = {
+    {{}, 103, 110, 108, {u"plugin"}},
+    {{u"-csp"}, 102, 109, 107, {u"provider csp", u"plugin"}},
+    {{u"-ucsp"}, 122, 124, 123, {u"provider ucsp", u"plugin"}},
+    {{u"-ucsp", u"-csp"}, 125, 127, 126, {u"provider csp", u"provider ucsp", u"plugin"}},
+};
+
+TEST(MainFlow, QuestionByFlagsAnsweredNoInstallsNothing) {
+  for (const FlagCase& c : kFlagCases) {
+    BootstrapperRun run(c.arguments);
+    run.world.ui.answers = {box::kIdNo};
+    EXPECT_EQ(run.Execute(), 0u);
+    ASSERT_EQ(run.world.ui.shown.size(), 1u);
+    EXPECT_EQ(run.Box(0).text, Message(c.question));
+    EXPECT_EQ(run.Box(0).caption, Message(104));
+    EXPECT_EQ(run.Box(0).style, box::kYesNo);
+    EXPECT_TRUE(run.world.steps.calls.empty());
+    EXPECT_EQ(run.world.installer.uiLevelSetToNone, 1) << "installer UI is silenced before the question";
+  }
+}
+
+TEST(MainFlow, SuccessInstallsInOrderAndClosesByFlags) {
+  for (const FlagCase& c : kFlagCases) {
+    BootstrapperRun run(c.arguments);
+    EXPECT_EQ(run.Execute(), 0u);
+    Calls expected = c.installs;
+    expected.push_back(u"query marker");
+    EXPECT_EQ(run.world.steps.calls, expected);
+    ASSERT_EQ(run.world.ui.shown.size(), 2u);
+    EXPECT_EQ(run.Box(1).text, Message(c.closing));
+    EXPECT_EQ(run.Box(1).caption, Message(104));
+    EXPECT_EQ(run.Box(1).style, box::kOk);
+  }
+}
+
+TEST(MainFlow, PendingRestartIsRemovedThenOfferedByFlags) {
+  for (const FlagCase& c : kFlagCases) {
+    BootstrapperRun run(c.arguments);
+    run.world.steps.markerPresent = true;
+    EXPECT_EQ(run.Execute(), 0u);
+    Calls expected = c.installs;
+    expected.insert(expected.end(), {u"query marker", u"remove marker", u"restart"});
+    EXPECT_EQ(run.world.steps.calls, expected);
+    ASSERT_EQ(run.world.ui.shown.size(), 2u);
+    EXPECT_EQ(run.Box(1).text, Message(c.restartQuestion));
+    EXPECT_EQ(run.Box(1).style, box::kYesNo | box::kIconExclamation);
+  }
+}
+
+TEST(MainFlow, NoRestartKeepsTheMarkAndShowsTheClosingMessage) {
+  for (const FlagCase& c : kFlagCases) {
+    std::vector<std::u16string> arguments = c.arguments;
+    arguments.push_back(u"-norestart");
+    BootstrapperRun run(arguments);
+    run.world.steps.markerPresent = true;
+    EXPECT_EQ(run.Execute(), 0u);
+    EXPECT_TRUE(run.world.steps.markerPresent);
+    EXPECT_EQ(run.world.steps.calls.back(), u"query marker");
+    EXPECT_EQ(run.Box(1).text, Message(c.closing));
+  }
+}
+
+struct RestartCase {
+  const char* name;
+  bool silent;
+  int answer;
+  bool restartSucceeds;
+  std::uint32_t exitCode;
+  bool restartCalled;
+  bool failureBox;
+};
+
+TEST(MainFlow, RestartAnswersAndFailures) {
+  const RestartCase cases[] = {
+      {"agreed", false, box::kIdYes, true, 0, true, false},
+      {"declined", false, box::kIdNo, true, 0, false, false},
+      {"box not shown counts as declined", false, 0, true, 0, false, false},
+      {"agreed, request refused", false, box::kIdYes, false, kExitRestartFailed, true, true},
+      {"silent restarts unasked", true, 0, true, 0, true, false},
+      {"silent, request refused", true, 0, false, kExitRestartFailed, true, false},
+  };
+  for (const RestartCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    BootstrapperRun run(c.silent ? std::vector<std::u16string>{u"-silent"} : std::vector<std::u16string>{});
+    run.world.steps.markerPresent = true;
+    run.world.steps.restartSucceeds = c.restartSucceeds;
+    run.world.ui.answers = {box::kIdYes, c.answer};
+    EXPECT_EQ(run.Execute(), c.exitCode);
+    EXPECT_FALSE(run.world.steps.markerPresent) << "removed before the question";
+    EXPECT_EQ(run.world.steps.calls.back() == u"restart", c.restartCalled);
+    const std::size_t boxes = c.silent ? 0u : (c.failureBox ? 3u : 2u);
+    ASSERT_EQ(run.world.ui.shown.size(), boxes);
+    if (c.failureBox) {
+      EXPECT_EQ(run.Box(2).text, Message(111));
+      EXPECT_EQ(run.Box(2).style, box::kOk);
+    }
+  }
+}
+
+TEST(MainFlow, SilentShowsNoBoxAndGoesOnAsAfterYes) {
+  BootstrapperRun run({u"-silent", u"-csp", u"-ucsp"});
+  EXPECT_EQ(run.Execute(), 0u);
+  EXPECT_TRUE(run.world.ui.shown.empty());
+  EXPECT_EQ(run.world.steps.calls, (Calls{u"provider csp", u"provider ucsp", u"plugin", u"query marker"}));
+}
+
+TEST(MainFlow, AQuestionThatCannotBeShownGoesOn) {
+  BootstrapperRun run({});
+  run.world.ui.answers = {0};
+  EXPECT_EQ(run.Execute(), 0u);
+  EXPECT_EQ(run.world.steps.calls.front(), u"plugin");
+}
+
+struct ProviderFailureCase {
+  std::vector<std::u16string> arguments;
+  Status csp;
+  Status ucsp;
+  std::uint32_t exitCode;
+  Calls calls;
+};
+
+TEST(MainFlow, AProviderFailureEndsTheRunWithItsStatus) {
+  const ProviderFailureCase cases[] = {
+      {{u"-csp", u"-ucsp"}, 1603, 0, 1603, {u"provider csp"}},
+      {{u"-csp", u"-ucsp"}, 0, 3010, 3010, {u"provider csp", u"provider ucsp"}},
+      {{u"-ucsp"}, 0, 2, 2, {u"provider ucsp"}},
+  };
+  for (const ProviderFailureCase& c : cases) {
+    BootstrapperRun run(c.arguments);
+    run.world.steps.cspStatus = c.csp;
+    run.world.steps.ucspStatus = c.ucsp;
+    EXPECT_EQ(run.Execute(), c.exitCode);
+    EXPECT_EQ(run.world.steps.calls, c.calls);
+    EXPECT_EQ(run.world.ui.shown.size(), 1u) << "only the question: the provider step reports itself";
+  }
+}
+
+struct PluginFailureCase {
+  const char* name;
+  Status status;
+  std::u16string logPath;
+  bool logExists;
+  bool silent;
+  std::u16string expectedTail;  // after message 106; empty when no box
+};
+
+TEST(MainFlow, PluginFailureReportsStatusAndExistingLog) {
+  const std::u16string log = u"C:\\Temp\\orvexcom-x64.msi_2026-03-05-14-07-09.log";
+  const PluginFailureCase cases[] = {
+      {"log exists", 1603, log, true, false, u": 1603.\nInstall log: " + log},
+      {"log missing", 1603, log, false, false, u": 1603.\n"},
+      {"no log path", 1603, u"", false, false, u": 1603.\n"},
+      {"large status", 0xC0000005u, u"", false, false, u": 3221225477.\n"},
+      {"silent", 1603, log, true, true, u""},
+      {"cancelled", 1602, log, true, false, u""},
+  };
+  for (const PluginFailureCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    BootstrapperRun run(c.silent ? std::vector<std::u16string>{u"-silent"} : std::vector<std::u16string>{});
+    run.world.steps.pluginStatus = c.status;
+    run.world.steps.logPathToSet = c.logPath;
+    if (c.logExists) run.world.files.existing.insert(c.logPath);
+    EXPECT_EQ(run.Execute(), c.status);
+    EXPECT_EQ(run.world.steps.calls.back(), u"plugin") << "no marker query after a failure";
+    if (c.expectedTail.empty()) {
+      EXPECT_EQ(run.world.ui.shown.size(), c.silent ? 0u : 1u);
+    } else {
+      ASSERT_EQ(run.world.ui.shown.size(), 2u);
+      EXPECT_EQ(run.Box(1).text, Message(106) + c.expectedTail);
+      EXPECT_EQ(run.Box(1).caption, Message(104));
+      EXPECT_EQ(run.Box(1).style, box::kIconError);
+    }
+  }
+}
+
+TEST(MainFlow, NotAnAdministratorIsRefusedBeforeAnythingElse) {
+  for (const bool silent : {false, true}) {
+    BootstrapperRun run(silent ? std::vector<std::u16string>{u"-silent"} : std::vector<std::u16string>{});
+    run.world.system.admin = false;
+    run.world.system.version = OsVersion{4, 0, 0};
+    EXPECT_EQ(run.Execute(), kExitNotAdministrator);
+    EXPECT_TRUE(run.world.steps.calls.empty());
+    EXPECT_EQ(run.world.installer.uiLevelSetToNone, 0);
+    ASSERT_EQ(run.world.ui.shown.size(), silent ? 0u : 1u);
+    if (!silent) {
+      EXPECT_EQ(run.Box(0).text, Message(101));
+      EXPECT_EQ(run.Box(0).caption, Message(104));
+      EXPECT_EQ(run.Box(0).style, box::kIconError);
+    }
+  }
+}
+
+TEST(MainFlow, TheGatesRefusalIsTheExitCode) {
+  BootstrapperRun run({});
+  run.world.system.version = OsVersion{5, 1, 1};
+  EXPECT_EQ(run.Execute(), 4u);
+  ASSERT_EQ(run.world.ui.shown.size(), 1u);
+  EXPECT_EQ(run.Box(0).text, Message(118));
+  EXPECT_EQ(run.world.installer.uiLevelSetToNone, 0);
+}
+
+TEST(MainFlow, HelpEndsTheRunWithZeroBeforeTheChecks) {
+  BootstrapperRun run({u"-csp", u"-?"});
+  run.world.system.admin = false;
+  EXPECT_EQ(run.Execute(), 0u);
+  ASSERT_EQ(run.world.ui.shown.size(), 1u);
+  EXPECT_EQ(run.Box(0).caption, u"Справка");
+  EXPECT_NE(run.Box(0).text.find(u"-cspargs"), std::u16string::npos);
+  EXPECT_TRUE(run.world.steps.calls.empty());
+}
+
+TEST(MainFlow, AnEmptyTailLeavesTheCommandLineUnread) {
+  BootstrapperRun run({u"-garbage"});
+  run.tail.clear();
+  EXPECT_EQ(run.Execute(), 0u);
+  EXPECT_EQ(run.world.commandLine.splits, 0);
+  EXPECT_EQ(run.Box(0).text, Message(103));
+}
+
+struct DialogCase {
+  std::vector<std::u16string> arguments;
+  bool shown;
+};
+
+TEST(MainFlow, SelectionDialogOnlyWithCspAndNotSilent) {
+  const DialogCase cases[] = {
+      {{u"-csp", u"-selectDlg"}, true},
+      {{u"-selectDlg", u"-csp"}, true},
+      {{u"-selectDlg"}, false},
+      {{u"-csp", u"-selectDlg", u"-silent"}, false},
+      {{u"-csp"}, false},
+  };
+  for (const DialogCase& c : cases) {
+    BootstrapperRun run(c.arguments);
+    EXPECT_EQ(run.Execute(), 0u);
+    const bool shown = !run.world.steps.calls.empty() && run.world.steps.calls.front() == u"dialog";
+    EXPECT_EQ(shown, c.shown);
+  }
+  BootstrapperRun cancelled({u"-csp", u"-selectDlg"});
+  cancelled.world.steps.selection = SelectionOutcome::kCancelled;
+  EXPECT_EQ(cancelled.Execute(), 0u);
+  EXPECT_EQ(cancelled.world.steps.calls, Calls{u"dialog"});
+  EXPECT_EQ(cancelled.world.ui.shown.size(), 1u);
+}
+
+TEST(MainFlow, OptionsReachTheStepsAsGiven) {
+  BootstrapperRun run({u"-csp", u"-CSPArgs", u"/qn", u"-ucsp", u"-UCSPArgs", u"/l*v x", u"-OrvexArgs", u"A=1", u"-reinstall",
+           u"-noupdate", u"-silent"});
+  EXPECT_EQ(run.Execute(), 0u);
+  ASSERT_EQ(run.world.steps.providerArguments.size(), 2u);
+  EXPECT_EQ(run.world.steps.providerArguments[0], u"/qn ");
+  EXPECT_EQ(run.world.steps.providerArguments[1], u"/l*v x ");
+  for (const auto& flags : run.world.steps.providerFlags) {
+    EXPECT_TRUE(flags.silent && flags.reinstall && flags.noUpdate);
+  }
+  EXPECT_EQ(run.world.steps.pluginArguments, u" A=1 ");
+  EXPECT_TRUE(run.world.steps.pluginSilent);
+  EXPECT_TRUE(run.world.steps.pluginReinstall);
+}
+
+}  // namespace
+}  // namespace orvex

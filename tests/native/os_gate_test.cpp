@@ -1,0 +1,70 @@
+#include "app/os_gate.h"
+
+#include <gtest/gtest.h>
+
+#include "fake/fake_platform.h"
+#include "resources/message_catalogue.h"
+
+namespace orvex {
+namespace {
+
+std::u16string Message(std::uint32_t id) {
+  WideString text;
+  EXPECT_TRUE(LoadMessage(id, text));
+  return fake::Text(text);
+}
+
+struct GateCase {
+  std::uint32_t major;
+  std::uint32_t minor;
+  std::uint16_t servicePack;
+  std::uint32_t expectedExit;
+  std::uint32_t expectedMessage;  // 0: passes without a box
+};
+
+TEST(OperatingSystemGate, RefusesOldSystemsAndMissingServicePacks) {
+  const GateCase cases[] = {
+      {4, 0, 6, kExitSystemTooOld, 116},    {3, 51, 0, kExitSystemTooOld, 116},
+      {5, 0, 3, kExitWindows2000BelowSp4, 117}, {5, 0, 4, 0, 0},
+      {5, 1, 0, kExitWindowsXpBelowSp2, 118},   {5, 1, 1, kExitWindowsXpBelowSp2, 118},
+      {5, 1, 2, 0, 0},                          {5, 1, 3, 0, 0},
+      {5, 2, 1, kExitWindows2003BelowSp2, 119}, {5, 2, 2, 0, 0},
+      {5, 3, 0, 0, 0},                          {6, 0, 0, 0, 0},
+      {6, 1, 0, 0, 0},                          {10, 0, 0, 0, 0},
+  };
+  for (const GateCase& c : cases) {
+    for (const bool silent : {false, true}) {
+      fake::FakeSystemInfo system;
+      fake::FakeUi ui;
+      system.version = OsVersion{c.major, c.minor, c.servicePack};
+      const std::uint32_t result = CheckOperatingSystem(system, ui, silent);
+      SCOPED_TRACE(testing::Message() << c.major << "." << c.minor << " SP" << c.servicePack << " silent " << silent);
+      EXPECT_EQ(result, c.expectedExit);
+      if (c.expectedMessage == 0 || silent) {
+        EXPECT_TRUE(ui.shown.empty());
+      } else {
+        ASSERT_EQ(ui.shown.size(), 1u);
+        EXPECT_EQ(ui.shown[0].text, Message(c.expectedMessage));
+        EXPECT_EQ(ui.shown[0].caption, Message(104));
+        EXPECT_EQ(ui.shown[0].style, box::kIconError);
+      }
+    }
+  }
+}
+
+TEST(OperatingSystemGate, AFailedVersionQueryEndsWithTwo) {
+  for (const bool silent : {false, true}) {
+    fake::FakeSystemInfo system;
+    fake::FakeUi ui;
+    system.versionAvailable = false;
+    EXPECT_EQ(CheckOperatingSystem(system, ui, silent), kExitVersionUnavailable);
+    ASSERT_EQ(ui.shown.size(), silent ? 0u : 1u);
+    if (!silent) {
+      EXPECT_EQ(ui.shown[0].text, Message(121));
+      EXPECT_EQ(ui.shown[0].style, box::kIconError);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orvex

@@ -1,0 +1,165 @@
+#include "base/wide_string.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace orvex {
+namespace {
+
+std::u16string Text(const WideString& text) { return std::u16string(text.c_str(), text.Length()); }
+
+TEST(WideString, CopiesShareOneBufferUntilOneChanges) {
+  WideString original(u"версия");
+  WideString copy = original;
+  EXPECT_EQ(original.c_str(), copy.c_str());
+
+  copy.Append(u" 2");
+  EXPECT_NE(original.c_str(), copy.c_str());
+  EXPECT_EQ(Text(original), u"версия");
+  EXPECT_EQ(Text(copy), u"версия 2");
+
+  WideString third = original;
+  char16_t* buffer = third.GetBuffer(3);
+  buffer[0] = u'X';
+  third.ReleaseBuffer();
+  EXPECT_EQ(Text(original), u"версия") << "writing through a buffer must not reach other copies";
+  EXPECT_EQ(Text(third), u"Xерсия");
+}
+
+TEST(WideString, AlwaysTerminatedAndEmptyByDefault) {
+  WideString empty;
+  EXPECT_EQ(empty.Length(), 0u);
+  ASSERT_NE(empty.c_str(), nullptr);
+  EXPECT_EQ(empty.c_str()[0], 0);
+
+  WideString text(u"ab");
+  text.Append(u"cdef", 2);
+  EXPECT_EQ(text.Length(), 4u);
+  EXPECT_EQ(text.c_str()[4], 0);
+}
+
+TEST(WideString, AppendsWholeOrUpToCountAndToItself) {
+  WideString text;
+  text.Append(u"abc");
+  text.Append(u"defgh", 2);
+  text.Append(u"xy", 10);  // stops at the terminator
+  EXPECT_EQ(Text(text), u"abcdexy");
+  text.Append(text);
+  EXPECT_EQ(Text(text), u"abcdexyabcdexy");
+  text.Append(text.c_str() + 12, 2);
+  EXPECT_EQ(Text(text), u"abcdexyabcdexyxy");
+
+  WideString grown;
+  for (int i = 0; i < 1000; ++i) grown.Append(u"0123456789");
+  EXPECT_EQ(grown.Length(), 10000u);
+  EXPECT_EQ(grown.c_str()[9999], u'9');
+}
+
+TEST(WideString, PrependsInFront) {
+  WideString properties(u" /x");
+  properties.Prepend(WideString(u" ADDNPORVEX=1"));
+  properties.Prepend(WideString(u" /qb"));
+  EXPECT_EQ(Text(properties), u" /qb ADDNPORVEX=1 /x");
+  properties.Prepend(properties);
+  EXPECT_EQ(Text(properties), u" /qb ADDNPORVEX=1 /x /qb ADDNPORVEX=1 /x");
+}
+
+TEST(WideString, FormatsNumbersAndTexts) {
+  WideString a(u"Ошибка");
+  a.AppendFormat(u": %u", 4294967295u);
+  WideString b;
+  b.AppendFormat(u"%d|%d|%x|%c|%s|100%%", -2147483647 - 1, 0, 0xBEEFu, u'ё', u"текст");
+  WideString c;
+  c.AppendFormat(u"%q and %");
+  EXPECT_EQ(Text(a), u"Ошибка: 4294967295");
+  EXPECT_EQ(Text(b), u"-2147483648|0|beef|ё|текст|100%");
+  EXPECT_EQ(Text(c), u"%q and %");
+}
+
+TEST(WideString, RightFindAndFindLast) {
+  WideString path(u"D:\\dist\\x64\\orvexcom-x64.msi");
+  const std::size_t slash = path.FindLast(u'\\');
+  EXPECT_EQ(Text(path.Right(slash + 1)), u"orvexcom-x64.msi");
+  EXPECT_EQ(path.Find(u'\\'), 2u);
+  EXPECT_EQ(path.Find(u'?'), WideString::npos);
+  EXPECT_EQ(path.Find(u"x64"), 8u);
+  EXPECT_EQ(path.Find(u"X64"), WideString::npos) << "search is case-sensitive";
+  EXPECT_EQ(path.Find(u"orvexcom-x64.msi!"), WideString::npos);
+  EXPECT_EQ(Text(path.Right(path.Length())), u"");
+  EXPECT_EQ(Text(path.Right(1000)), u"");
+  EXPECT_EQ(WideString(u"noslash").FindLast(u'\\'), WideString::npos);
+}
+
+TEST(WideString, ComparesOrdinallyWithTheTerminatorTakingPart) {
+  struct Case {
+    const char16_t* a;
+    const char16_t* b;
+    int expected;
+  };
+  const Case cases[] = {
+      {u"2.0.10", u"2.0.9", -1},  // text, not numbers
+      {u"2.0.9", u"2.0.10", 1},
+      {u"10.0", u"9.0", -1},
+      {u"2.0.1", u"2.0.1", 0},
+      {u"2.0.1", u"2.0.1.0", -1},  // a proper prefix orders first
+      {u"2.0.1.0", u"2.0.1", 1},
+      {u"", u"1", -1},
+      {u"", u"", 0},
+      {u"a", u"A", 1},
+      {u"\xFFFF", u"a", 1},  // unsigned units
+      {u"Опции", u"Опции", 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WideString(c.a).compare(WideString(c.b)), c.expected)
+        << std::string(c.a, c.a + std::char_traits<char16_t>::length(c.a)) << " vs "
+        << std::string(c.b, c.b + std::char_traits<char16_t>::length(c.b));
+  }
+}
+
+TEST(WideString, BufferLengthIsFixedAfterwards) {
+  WideString text(u"abc");
+  char16_t* buffer = text.GetBuffer(260);
+  buffer[0] = u'C';
+  buffer[1] = u':';
+  buffer[2] = 0;
+  buffer[3] = u'z';
+  text.ReleaseBuffer();
+  EXPECT_EQ(Text(text), u"C:") << "cut at the first NUL";
+
+  buffer = text.GetBuffer(10);
+  for (int i = 0; i < 10; ++i) buffer[i] = u'q';
+  text.ReleaseBuffer(4);
+  EXPECT_EQ(Text(text), u"qqqq");
+
+  // A buffer filled to its end without a terminator still ends in one.
+  WideString full;
+  buffer = full.GetBuffer(5);
+  for (int i = 0; i < 5; ++i) buffer[i] = u'w';
+  full.ReleaseBuffer();
+  EXPECT_EQ(full.Length(), 5u);
+  EXPECT_EQ(full.c_str()[5], 0);
+}
+
+TEST(WideString, AssignReplacesExactlyCountUnits) {
+  WideString text(u"старый текст");
+  WideString shared = text;
+  text.Assign(u"новыйXYZ", 5);
+  EXPECT_EQ(Text(text), u"новый");
+  EXPECT_EQ(Text(shared), u"старый текст");
+  text.Assign(u"", 0);
+  EXPECT_EQ(Text(text), u"");
+}
+
+TEST(WideString, MovedFromIsEmptyAndSelfAssignmentIsHarmless) {
+  WideString a(u"x");
+  WideString b(static_cast<WideString&&>(a));
+  EXPECT_EQ(a.Length(), 0u);  // NOLINT: checking the moved-from state on purpose
+  EXPECT_EQ(Text(b), u"x");
+  WideString& alias = b;
+  b = alias;
+  EXPECT_EQ(Text(b), u"x");
+}
+
+}  // namespace
+}  // namespace orvex

@@ -1,0 +1,35 @@
+#!/bin/bash
+# Static checks of a built program: what it imports, how big it is, which
+# subsystem it asks for. Used for the 32-bit program, which cannot run here.
+#   check_binary.sh OBJDUMP STRIP PROGRAM MAX_STRIPPED_BYTES
+set -euo pipefail
+objdump=$1 strip=$2 program=$3 max_bytes=$4
+allowed="kernel32.dll user32.dll advapi32.dll shell32.dll msvcrt.dll"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+headers=$("$objdump" -p "$program")
+
+imports=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$headers" | sort -u)
+echo "imports: $(tr '\n' ' ' <<<"$imports")"
+for dll in $imports; do
+  [[ " $allowed " == *" $dll "* ]] || fail "imports $dll, which is not one of: $allowed"
+done
+grep -q '^msi\.dll$' <<<"$imports" && fail "msi.dll must be loaded at run time, not imported"
+
+# IsUserAnAdmin exists only as ordinal 680 on Windows 2000.
+shell32=$(awk '/DLL Name:/ {in_dll = (tolower($3) == "shell32.dll")} in_dll' <<<"$headers")
+grep -Eq '^\s*[0-9a-f]+\s+680\s+<none>' <<<"$shell32" || fail "IsUserAnAdmin is not imported by ordinal 680"
+grep -q 'IsUserAnAdmin' <<<"$shell32" && fail "IsUserAnAdmin is imported by name"
+
+grep -Eq '^Subsystem\s+0*2\b' <<<"$headers" || fail "not a graphical-subsystem program"
+
+stripped=$(mktemp)
+trap 'rm -f "$stripped"' EXIT
+"$strip" -o "$stripped" "$program"
+size=$(stat -c %s "$stripped")
+echo "stripped size: $size bytes (limit $max_bytes)"
+((size <= max_bytes)) || fail "stripped program is $size bytes, over the limit of $max_bytes"
+
+if ((failures == 0)); then echo "all static checks passed"; fi
+exit $((failures != 0))
