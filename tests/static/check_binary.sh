@@ -19,7 +19,8 @@ grep -q '^msi\.dll$' <<<"$imports" && fail "msi.dll must be loaded at run time, 
 
 # IsUserAnAdmin exists only as ordinal 680 on Windows 2000.
 shell32=$(awk '/DLL Name:/ {in_dll = (tolower($3) == "shell32.dll")} in_dll' <<<"$headers")
-grep -Eq '^\s*[0-9a-f]+\s+680\s+<none>' <<<"$shell32" || fail "IsUserAnAdmin is not imported by ordinal 680"
+# The lookup entry has the ordinal flag (top bit) set and holds 0x2a8.
+grep -Eq '^\s*80+2a8\s' <<<"$shell32" || fail "IsUserAnAdmin is not imported by ordinal 680"
 grep -q 'IsUserAnAdmin' <<<"$shell32" && fail "IsUserAnAdmin is imported by name"
 
 grep -Eq '^Subsystem\s+0*2\b' <<<"$headers" || fail "not a graphical-subsystem program"

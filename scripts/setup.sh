@@ -1,0 +1,32 @@
+#!/bin/bash
+# Installs every Debian package that the build, the tests and the sample
+# distribution need, and only those that are missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ libgtest-dev googletest      # native build and unit tests
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686            # the two Windows programs
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686  # windres, dlltool, objdump
+  wine wine64                                        # running the 64-bit program
+  xvfb xauth                                         # a display for its boxes
+  wixl msitools                                      # the sample packages
+  python3                                            # the icon script
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ $status == "install ok installed" ]] || missing+=("$package")
+done
+
+if ((${#missing[@]} == 0)); then
+  echo "setup: all ${#packages[@]} packages present"
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+sudo=""
+((EUID == 0)) || sudo=sudo
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "setup: done"

@@ -1,0 +1,47 @@
+#!/bin/bash
+# Starts the virtual display and makes the template Wine prefix that every
+# test group copies, so each group gets its own registry and installer state.
+#   fixture_setup.sh STATE_DIR
+set -euo pipefail
+source "$(dirname "$0")/wine_common.sh"
+state=$1
+mkdir -p "$state"
+
+# One Xvfb for the whole run, on the first free display from 90 on.
+if [[ -f $state/xvfb.pid ]] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then
+  echo "display $(cat "$state/display") already running"
+else
+  for number in $(seq 90 140); do
+    [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
+    setsid Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 </dev/null &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 50); do
+      [[ -e /tmp/.X11-unix/X$number ]] && break
+      sleep 0.1
+    done
+    if [[ -e /tmp/.X11-unix/X$number ]]; then
+      echo ":$number" >"$state/display"
+      break
+    fi
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+  done
+  [[ -f $state/display ]] || { echo "no display could be started"; exit 1; }
+  echo "display $(cat "$state/display") started"
+fi
+
+template=$state/template
+stamp=$template/.orvex-template-ready
+if [[ ! -f $stamp ]]; then
+  rm -rf "$template"
+  export WINEPREFIX=$template
+  DISPLAY=$(cat "$state/display") "$WINE64" wineboot -i >/dev/null 2>&1
+  # No window manager here: without this every new window waits for one.
+  "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
+  # A crash must end the program, not wait on a dialog.
+  "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+  "$WINESERVER" -w
+  touch "$stamp"
+  echo "template prefix made"
+else
+  echo "template prefix reused"
+fi

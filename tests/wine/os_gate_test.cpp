@@ -1,0 +1,118 @@
+// The operating-system gate against the real GetVersionExW: Wine reports
+// what the prefix's registry says, so each case writes the version there
+// before the program starts.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "program_driver.h"
+#include "resources/message_catalogue.h"
+
+namespace orvex {
+namespace {
+
+using testing::ProgramRun;
+using testing::Utf8;
+
+std::wstring Message(std::uint32_t id) {
+  WideString text;
+  EXPECT_TRUE(LoadMessage(id, text)) << id;
+  return std::wstring(reinterpret_cast<const wchar_t*>(text.c_str()), text.Length());
+}
+
+void SetString(HKEY key, const wchar_t* name, const wchar_t* value) {
+  ASSERT_EQ(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                           static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+}
+
+void SetDword(HKEY key, const wchar_t* name, DWORD value) {
+  ASSERT_EQ(RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)),
+            ERROR_SUCCESS);
+}
+
+struct Version {
+  const wchar_t* text;  // CurrentVersion
+  DWORD major;
+  DWORD minor;
+  const wchar_t* build;
+  DWORD servicePack;
+};
+
+void PretendWindows(const Version& version) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion", 0, KEY_SET_VALUE,
+                          &key),
+            ERROR_SUCCESS);
+  SetString(key, L"CurrentVersion", version.text);
+  SetString(key, L"CurrentBuildNumber", version.build);
+  SetDword(key, L"CurrentMajorVersionNumber", version.major);
+  SetDword(key, L"CurrentMinorVersionNumber", version.minor);
+  RegCloseKey(key);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Windows", 0, KEY_SET_VALUE, &key),
+            ERROR_SUCCESS);
+  SetDword(key, L"CSDVersion", version.servicePack * 256);
+  RegCloseKey(key);
+}
+
+class OperatingSystemGate : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    HMODULE module = LoadLibraryExW(testing::ProgramPath().c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module, nullptr);
+    AddMessageModule(module);
+  }
+};
+
+struct GateCase {
+  Version version;
+  DWORD exitCode;          // for a refusal
+  std::uint32_t message;   // 0: the gate passes
+};
+
+TEST_F(OperatingSystemGate, RefusalsAndPassingNeighbours) {
+  const GateCase cases[] = {
+      {{L"4.0", 4, 0, L"1381", 6}, 6, 116},
+      {{L"5.0", 5, 0, L"2195", 1}, 3, 117},
+      {{L"5.0", 5, 0, L"2195", 4}, 0, 0},
+      {{L"5.1", 5, 1, L"2600", 1}, 4, 118},
+      {{L"5.1", 5, 1, L"2600", 2}, 0, 0},
+      {{L"5.2", 5, 2, L"3790", 1}, 5, 119},
+      {{L"5.2", 5, 2, L"3790", 2}, 0, 0},
+      {{L"6.0", 6, 0, L"6000", 0}, 0, 0},
+      {{L"10.0", 10, 0, L"19045", 0}, 0, 0},
+  };
+  for (const GateCase& c : cases) {
+    SCOPED_TRACE(Utf8(c.version.text) + " SP" + std::to_string(c.version.servicePack));
+    PretendWindows(c.version);
+    {
+      ProgramRun run;
+      ASSERT_TRUE(run.Start(testing::ProgramPath(), L"", testing::WorkDirectory()));
+      const auto box = run.WaitForBox();
+      ASSERT_TRUE(box.has_value());
+      EXPECT_EQ(Utf8(box->caption), Utf8(Message(104)));
+      if (c.message != 0) {
+        EXPECT_EQ(Utf8(box->text), Utf8(Message(c.message)));
+        EXPECT_EQ(box->buttons, std::vector<int>{IDOK});
+        run.Press(*box, IDOK);
+        EXPECT_EQ(run.WaitForExit(), c.exitCode);
+      } else {
+        EXPECT_EQ(Utf8(box->text), Utf8(Message(103))) << "passed the gate to the question";
+        run.Press(*box, IDNO);
+        EXPECT_EQ(run.WaitForExit(), 0u);
+      }
+    }
+    if (c.message != 0) {
+      ProgramRun silent;
+      ASSERT_TRUE(silent.Start(testing::ProgramPath(), L"-silent", testing::WorkDirectory()));
+      EXPECT_FALSE(silent.WaitForBox(2000).has_value());
+      EXPECT_EQ(silent.WaitForExit(), c.exitCode);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orvex

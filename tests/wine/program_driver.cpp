@@ -1,0 +1,151 @@
+#include "program_driver.h"
+
+#include <algorithm>
+
+namespace orvex::testing {
+
+namespace {
+
+struct Search {
+  DWORD processId;
+  const std::vector<HWND>* skip;
+  HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<Search*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  wchar_t className[32] = {};
+  GetClassNameW(window, className, 32);
+  if (wcscmp(className, L"#32770") != 0) return TRUE;
+  if (std::find(search->skip->begin(), search->skip->end(), window) != search->skip->end()) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+std::wstring WindowText(HWND window) {
+  if (window == nullptr) return L"";
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied));
+  return text;
+}
+
+std::wstring Environment(const wchar_t* name) {
+  wchar_t value[1024] = {};
+  const DWORD length = GetEnvironmentVariableW(name, value, 1024);
+  return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
+}
+
+}  // namespace
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                       nullptr);
+  std::string result(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
+  return result;
+}
+
+std::wstring ProgramPath() { return Environment(L"ORVEX_PROGRAM"); }
+std::wstring WorkDirectory() { return Environment(L"ORVEX_WORK"); }
+
+ProgramRun::~ProgramRun() {
+  if (process_ != nullptr) {
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 0xDEAD);
+    WaitForSingleObject(process_, 5000);
+    CloseHandle(process_);
+  }
+  if (reader_ != nullptr) {
+    WaitForSingleObject(reader_, 5000);
+    CloseHandle(reader_);
+  }
+  if (outputRead_ != nullptr) CloseHandle(outputRead_);
+}
+
+bool ProgramRun::Start(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory) {
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE outputWrite = nullptr;
+  if (!CreatePipe(&outputRead_, &outputWrite, &inherit, 0)) return false;
+  SetHandleInformation(outputRead_, HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = outputWrite;
+  startup.hStdError = outputWrite;
+  startup.hStdInput = nullptr;
+
+  std::wstring commandLine = L"\"" + program + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  PROCESS_INFORMATION info{};
+  const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      directory.empty() ? nullptr : directory.c_str(), &startup, &info);
+  CloseHandle(outputWrite);
+  if (!started) return false;
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  processId_ = info.dwProcessId;
+  reader_ = CreateThread(nullptr, 0, &ProgramRun::ReadOutput, this, 0, nullptr);
+  return true;
+}
+
+DWORD WINAPI ProgramRun::ReadOutput(void* self) {
+  auto* run = static_cast<ProgramRun*>(self);
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(run->outputRead_, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+    run->output_.append(buffer, read);
+  }
+  return 0;
+}
+
+std::optional<ShownBox> ProgramRun::WaitForBox(DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    Search search{processId_, &answered_, nullptr};
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) {
+      // Let the box finish building its controls before reading them.
+      Sleep(100);
+      ShownBox box;
+      box.window = search.found;
+      box.caption = WindowText(search.found);
+      box.text = WindowText(GetDlgItem(search.found, 0xFFFF));
+      for (const int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+        if (GetDlgItem(search.found, id) != nullptr) box.buttons.push_back(id);
+      }
+      return box;
+    }
+    if (WaitForSingleObject(process_, 0) == WAIT_OBJECT_0) return std::nullopt;
+    if (GetTickCount64() > deadline) return std::nullopt;
+    Sleep(50);
+  }
+}
+
+void ProgramRun::Press(const ShownBox& box, int buttonId) {
+  answered_.push_back(box.window);
+  PostMessageW(box.window, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box.window, buttonId)));
+}
+
+std::optional<DWORD> ProgramRun::WaitForExit(DWORD timeoutMs) {
+  if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
+    TerminateProcess(process_, 0xDEAD);
+    return std::nullopt;
+  }
+  DWORD code = 0;
+  if (!GetExitCodeProcess(process_, &code)) return std::nullopt;
+  return code;
+}
+
+std::string ProgramRun::Output() {
+  if (reader_ != nullptr) WaitForSingleObject(reader_, 5000);
+  return output_;
+}
+
+}  // namespace orvex::testing

@@ -1,0 +1,69 @@
+#pragma once
+
+// Drives a Windows program the way a person or a deployment script would:
+// starts it, finds the boxes it shows, reads and answers them, and collects
+// its standard output and full 32-bit exit code.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvex::testing {
+
+// A box shown by the driven program (class #32770).
+struct ShownBox {
+  HWND window = nullptr;
+  std::wstring caption;
+  std::wstring text;                 // the static control 0xFFFF of a message box
+  std::vector<int> buttons;          // IDs among OK, Cancel, Yes, No present
+};
+
+class ProgramRun {
+ public:
+  ProgramRun() = default;
+  ProgramRun(const ProgramRun&) = delete;
+  ProgramRun& operator=(const ProgramRun&) = delete;
+  ~ProgramRun();
+
+  // Starts program with the given arguments (already quoted as needed) in
+  // directory (empty: this process's own). False when it cannot start.
+  bool Start(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory = L"");
+
+  // Waits for the next visible box of the program; nothing when the program
+  // ends or the time runs out first.
+  std::optional<ShownBox> WaitForBox(DWORD timeoutMs = 20000);
+
+  // Presses a button as a click would; the box is not reported again.
+  void Press(const ShownBox& box, int buttonId);
+
+  // Waits for the end and returns the exit code; nothing on time-out (the
+  // program is then killed).
+  std::optional<DWORD> WaitForExit(DWORD timeoutMs = 30000);
+
+  // What the program wrote to its standard output (complete after the end).
+  std::string Output();
+
+  DWORD ProcessId() const { return processId_; }
+
+ private:
+  static DWORD WINAPI ReadOutput(void* self);
+
+  HANDLE process_ = nullptr;
+  HANDLE outputRead_ = nullptr;
+  HANDLE reader_ = nullptr;
+  DWORD processId_ = 0;
+  std::string output_;
+  std::vector<HWND> answered_;
+};
+
+// UTF-8 for test messages: printf("%ls") loses Cyrillic.
+std::string Utf8(const std::wstring& text);
+
+// The bootstrapper under test and the group's scratch directory, from the
+// environment that run_group.sh sets.
+std::wstring ProgramPath();
+std::wstring WorkDirectory();
+
+}  // namespace orvex::testing

@@ -1,0 +1,120 @@
+// The resources of the built program, read from the file itself.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "program_driver.h"
+#include "resources/message_catalogue.h"
+#include "resources/message_source.h"
+#include "resources/resource_ids.h"
+
+namespace orvex {
+namespace {
+
+constexpr WORD kRussian = MAKELANGID(LANG_RUSSIAN, SUBLANG_RUSSIAN_RUSSIA);
+constexpr WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+
+class ProgramResources : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    module_ = LoadLibraryExW(testing::ProgramPath().c_str(), nullptr,
+                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module_, nullptr) << "cannot open " << testing::Utf8(testing::ProgramPath());
+    ASSERT_TRUE(AddMessageModule(module_));
+  }
+
+  static std::string Resource(LPCWSTR type, LPCWSTR name, WORD language) {
+    HRSRC found = FindResourceExW(module_, type, name, language);
+    if (found == nullptr) return {};
+    const char* data = static_cast<const char*>(LockResource(LoadResource(module_, found)));
+    return std::string(data, SizeofResource(module_, found));
+  }
+
+  static HMODULE module_;
+};
+
+HMODULE ProgramResources::module_ = nullptr;
+
+TEST_F(ProgramResources, StringTableHoldsExactlyTheCatalogue) {
+  for (const MessageSourceEntry& entry : kMessageSource) {
+    WideString text(u"unchanged");
+    ASSERT_TRUE(LoadMessage(entry.id, text)) << entry.id;
+    EXPECT_EQ(std::u16string(text.c_str(), text.Length()), std::u16string(entry.text)) << entry.id;
+    EXPECT_EQ(FindMessageModule(entry.id), module_);
+  }
+  // Every other number of the blocks in use, and beyond, loads nothing.
+  for (std::uint32_t id = 0; id < 16 * 12; ++id) {
+    bool inCatalogue = false;
+    for (const MessageSourceEntry& entry : kMessageSource) inCatalogue |= entry.id == id;
+    if (inCatalogue) continue;
+    WideString text(u"unchanged");
+    EXPECT_FALSE(LoadMessage(id, text)) << id;
+    EXPECT_EQ(std::u16string(text.c_str()), u"unchanged") << id;
+  }
+}
+
+TEST_F(ProgramResources, StringTableIsRussianOnly) {
+  for (std::uint32_t block = 7; block <= 10; ++block) {
+    EXPECT_FALSE(Resource(RT_STRING, MAKEINTRESOURCEW(block), kRussian).empty()) << block;
+    EXPECT_TRUE(Resource(RT_STRING, MAKEINTRESOURCEW(block), kEnglishUs).empty()) << block;
+  }
+}
+
+TEST_F(ProgramResources, ManifestAsksForAdministratorAndCommonControls) {
+  const std::string manifest = Resource(RT_MANIFEST, MAKEINTRESOURCEW(1), kEnglishUs);
+  ASSERT_FALSE(manifest.empty());
+  for (const char* part : {"level=\"requireAdministrator\"", "uiAccess=\"false\"", "Microsoft.Windows.Common-Controls",
+                           "version=\"6.0.0.0\"", "processorArchitecture=\"*\"", "language=\"*\"",
+                           "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {
+    EXPECT_NE(manifest.find(part), std::string::npos) << part;
+  }
+}
+
+TEST_F(ProgramResources, IconGroupHoldsFourImages) {
+  const std::string group = Resource(RT_GROUP_ICON, MAKEINTRESOURCEW(ORVEX_ICON_MAIN), kRussian);
+  ASSERT_GE(group.size(), 6u);
+  const auto* header = reinterpret_cast<const WORD*>(group.data());
+  ASSERT_EQ(header[2], 4);
+  ASSERT_EQ(group.size(), 6u + 4u * 14u);
+  struct Image {
+    BYTE width, height, colours;
+    WORD bits;
+  };
+  const Image expected[] = {{16, 16, 0, 8}, {16, 16, 16, 4}, {32, 32, 0, 8}, {32, 32, 16, 4}};
+  for (int i = 0; i < 4; ++i) {
+    const auto* entry = reinterpret_cast<const BYTE*>(group.data() + 6 + 14 * i);
+    EXPECT_EQ(entry[0], expected[i].width);
+    EXPECT_EQ(entry[1], expected[i].height);
+    EXPECT_EQ(entry[2], expected[i].colours);
+    EXPECT_EQ(*reinterpret_cast<const WORD*>(entry + 6), expected[i].bits);
+  }
+}
+
+TEST_F(ProgramResources, SelectionDialogTemplateAndNoVersionResource) {
+  const std::string dialog = Resource(RT_DIALOG, MAKEINTRESOURCEW(ORVEX_DIALOG_SELECTION), kRussian);
+  ASSERT_GT(dialog.size(), 26u);
+  const auto* words = reinterpret_cast<const WORD*>(dialog.data());
+  EXPECT_EQ(words[0], 1);       // extended template
+  EXPECT_EQ(words[1], 0xFFFF);
+  const DWORD exStyle = *reinterpret_cast<const DWORD*>(dialog.data() + 8);
+  const DWORD style = *reinterpret_cast<const DWORD*>(dialog.data() + 12);
+  EXPECT_EQ(style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SETFONT |
+                                      DS_FIXEDSYS));
+  EXPECT_EQ(exStyle, static_cast<DWORD>(WS_EX_WINDOWEDGE));
+  EXPECT_EQ(words[8], 12);  // controls
+  const short* geometry = reinterpret_cast<const short*>(dialog.data() + 18);
+  EXPECT_EQ(geometry[0], 0);
+  EXPECT_EQ(geometry[1], 0);
+  EXPECT_EQ(geometry[2], 204);
+  EXPECT_EQ(geometry[3], 143);
+
+  HRSRC version = FindResourceW(module_, MAKEINTRESOURCEW(1), RT_VERSION);
+  EXPECT_EQ(version, nullptr);
+}
+
+}  // namespace
+}  // namespace orvex
