@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Checks that make-dist.sh builds what the bootstrapper's tests rely on:
+# package tables (msiinfo), then under Wine the msiexec results of each
+# variant, the update path and the Setup.exe stand-in.  The Wine part uses a
+# throw-away prefix and is skipped when Wine is not installed.
+set -uo pipefail
+
+samples="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+P='{5B0E2C71-8D3A-4F69-A2C4-19E7B35D6F08}'
+COMP='{A7D2F4E6-3B51-4C8A-9E07-6F2B81C5D934}'
+passed=0 failed=0
+
+# check DESCRIPTION ACTUAL EXPECTED
+check() {
+    if [[ "$2" == "$3" ]]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        printf 'FAIL: %s\n  expected: %s\n  got:      %s\n' "$1" "$3" "$2"
+    fi
+}
+row() { msiinfo export "$1" "$2" | tr -d '\r' | awk -F'\t' -v k="$3" 'NR > 3 && $1 == k'; }
+
+make_dist() { "$samples/make-dist.sh" "$@" >/dev/null 2>"$work/err" || { cat "$work/err"; return 1; }; }
+for v in normal reboot fail; do make_dist "$work/$v" --variant "$v" || exit 1; done
+make_dist "$work/old" --version 2.0.9 || exit 1
+
+# --- command line --------------------------------------------------------
+"$samples/make-dist.sh" "$work/bad" --variant broken >/dev/null 2>&1
+check "unknown variant is refused" "$?:$(test -e "$work/bad" && echo made)" "1:"
+"$samples/make-dist.sh" "$work/bad" --version 2.0.70000 >/dev/null 2>&1
+check "version beyond 255.255.65535 is refused" "$?" 1
+touch "$work/normal/orvexplugin.exe" "$work/normal/x64/stale.msi"
+make_dist "$work/normal"
+check "rerun keeps foreign files, replaces its own" \
+    "$(cd "$work/normal" && find . -type f | sort | tr '\n' ' ')" \
+    "./csp/Setup.exe ./orvexplugin.exe ./ucsp/Setup.exe ./win32/orvexcom-win32.msi ./x64/orvexcom-x64.msi "
+
+# --- package tables ------------------------------------------------------
+for arch in x64 win32; do
+    msi="$work/normal/$arch/orvexcom-$arch.msi"
+    check "$arch ProductCode" "$(row "$msi" Property ProductCode)" "ProductCode	$P"
+    check "$arch ProductVersion" "$(row "$msi" Property ProductVersion)" "ProductVersion	2.0.10"
+    check "$arch Cyrillic ProductName" "$(row "$msi" Property ProductName)" "ProductName	Велтон ЭЦП Browser plug-in"
+    check "$arch Cyrillic Manufacturer" "$(row "$msi" Property Manufacturer)" "Manufacturer	Велтон"
+    check "$arch component GUID" "$(row "$msi" Component NpOrvexComp | cut -f2)" "$COMP"
+    check "$arch component in NPORVEX" "$(row "$msi" FeatureComponents NPORVEX)" "NPORVEX	NpOrvexComp"
+    check "$arch ADDNPORVEX condition" "$(row "$msi" Condition NPORVEX)" "NPORVEX	1	ADDNPORVEX"
+done
+check "x64 component is 64-bit" "$(row "$work/normal/x64/orvexcom-x64.msi" Component NpOrvexComp | cut -f4)" 256
+check "win32 component is 32-bit" "$(row "$work/normal/win32/orvexcom-win32.msi" Component NpOrvexComp | cut -f4)" 0
+check "x64 platform" "$(msiinfo suminfo "$work/normal/x64/orvexcom-x64.msi" | sed -n 's/^Template: //p')" "x64;1049"
+check "win32 platform" "$(msiinfo suminfo "$work/normal/win32/orvexcom-win32.msi" | sed -n 's/^Template: //p')" "Intel;1049"
+check "old version" "$(row "$work/old/x64/orvexcom-x64.msi" Property ProductVersion)" "ProductVersion	2.0.9"
+for v in normal reboot fail; do
+    msi="$work/$v/x64/orvexcom-x64.msi"
+    check "$v: ScheduleReboot only in reboot" "$(row "$msi" InstallExecuteSequence ScheduleReboot | wc -l)" \
+        "$([[ $v == reboot ]] && echo 1 || echo 0)"
+    check "$v: error action only in fail" "$(row "$msi" CustomAction OrvexSampleFail | cut -f2)" \
+        "$([[ $v == fail ]] && echo 19)"
+done
+
+# --- under Wine ----------------------------------------------------------
+wine="$(command -v wine64 || true)"
+[[ -n "$wine" ]] || { [[ -x /usr/lib/wine/wine64 ]] && wine=/usr/lib/wine/wine64; }
+if [[ -z "$wine" ]]; then
+    echo "Wine not found: skipping the install checks"
+else
+    export WINELOADER="$wine" WINEDEBUG=-all WINEPREFIX="$work/pfx" WINEDLLOVERRIDES="mscoree,mshtml="
+    server="$(command -v wineserver || echo "$(dirname "$wine")/wineserver")"
+    trap '"$server" -k 2>/dev/null; rm -rf "$work"' EXIT
+    for t in runwait msiprobe; do
+        x86_64-w64-mingw32-gcc -municode -static -Os -s -o "$work/$t.exe" "$samples/tools/$t.c" -lmsi || exit 1
+    done
+    "$wine" wineboot -i >/dev/null 2>&1
+    run() { "$wine" "$work/runwait.exe" "$@" 2>/dev/null | tr -d '\r'; }
+    msiexec() { run msiexec "$@" /qn REBOOT=R; }
+    probe() { "$wine" "$work/msiprobe.exe" state "$P" NPORVEX 2>/dev/null | tr -d '\r' | tr '\n' ' '; }
+    pkg() { "$wine" winepath -w "$work/$1/x64/orvexcom-x64.msi" 2>/dev/null; }
+    installed() { echo "product_state=5 feature_state=$2 InstalledProductName=Велтон ЭЦП Browser plug-in VersionString=$1 "; }
+    probe_nolp() { probe | sed 's/LocalPackage=[^ ]* //'; }
+    gone="product_state=-1 feature_state=-1 InstalledProductName= VersionString= LocalPackage= "
+
+    check "normal install exit" "$(msiexec /i "$(pkg normal)" ADDNPORVEX=1)" 0
+    check "normal install state" "$(probe_nolp)" "$(installed 2.0.10 3)"
+    run msiexec /x "$P" /qn >/dev/null
+    check "uninstall" "$(probe)" "$gone"
+    check "reboot install exit" "$(msiexec /i "$(pkg reboot)" ADDNPORVEX=1)" 3010
+    check "reboot install state" "$(probe_nolp)" "$(installed 2.0.10 3)"
+    run msiexec /x "$P" /qn >/dev/null
+    check "fail install exit" "$(msiexec /i "$(pkg fail)" ADDNPORVEX=1)" 1603
+    check "fail install leaves nothing" "$(probe)" "$gone"
+
+    check "install without ADDNPORVEX" "$(msiexec /i "$(pkg old)")" 0
+    check "plug-in feature left out" "$(probe_nolp)" "$(installed 2.0.9 2)"
+    check "ADDLOCAL adds it" "$(msiexec /i "$(pkg old)" ADDLOCAL=NPORVEX)" 0
+    check "feature now local" "$(probe_nolp)" "$(installed 2.0.9 3)"
+    check "failed update exit" "$(msiexec /i "$(pkg fail)" REINSTALL=ALL REINSTALLMODE=vomus)" 1603
+    check "failed update keeps old version" "$(probe_nolp)" "$(installed 2.0.9 3)"
+    check "update exit" "$(msiexec /i "$(pkg normal)" REINSTALL=ALL REINSTALLMODE=vomus)" 0
+    check "update state" "$(probe_nolp)" "$(installed 2.0.10 3)"
+    check "update rewrote machine data" \
+        "$("$wine" reg query 'HKLM\Software\Velton\Browser plug-in' /v Version 2>/dev/null | tr -d '\r' | awk '/Version/ { print $3 }')" 2.0.10
+    run msiexec /x "$P" /qn >/dev/null
+
+    # Setup.exe stand-in: Wine keeps its own %TMP%, whatever the Unix one is.
+    log="$("$wine" winepath -u "$("$wine" cmd /c 'echo %TMP%' 2>/dev/null | tr -d '\r')" 2>/dev/null)/setup-calls.log"
+    rm -f "$log"
+    csp="$("$wine" winepath -w "$work/normal/csp/Setup.exe" 2>/dev/null)"
+    ucsp="$("$wine" winepath -w "$work/normal/ucsp/Setup.exe" 2>/dev/null)"
+    check "stub default exit" "$(run "$csp" /s "a b" ключ)" 0
+    check "stub exit from ORVEX_STUB_EXIT" "$(ORVEX_STUB_EXIT=3010 run "$ucsp" -q)" 3010
+    check "per-directory exit wins" \
+        "$(ORVEX_STUB_EXIT=1 ORVEX_STUB_EXIT_CSP=1602 run "$csp"):$(ORVEX_STUB_EXIT=1 ORVEX_STUB_EXIT_CSP=1602 run "$ucsp")" \
+        "1602:1"
+    check "negative exit code" "$(ORVEX_STUB_EXIT=-1 run "$csp")" 4294967295
+    check "bad exit value is not success" "$(ORVEX_STUB_EXIT=30x run "$csp")" 87
+    check "stub log" "$(head -2 "$log" 2>/dev/null)" "$csp /s \"a b\" ключ
+$ucsp -q"
+    check "one line per call" "$(wc -l < "$log" 2>/dev/null)" 6
+fi
+
+echo "$passed passed, $failed failed"
+((failed == 0))
