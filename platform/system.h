@@ -2,7 +2,9 @@
 
 // What the bootstrapper asks of Windows, in narrow interfaces. The decisions
 // are made by portable code against these; platform/win32 implements them
-// with the real calls, tests/fake with an in-memory model.
+// with the real calls, tests/fake with an in-memory model. Where a Windows
+// call's own conventions matter to the caller (buffer sizes, the length a
+// call reports), the interface keeps them.
 
 #include <cstdint>
 
@@ -64,36 +66,168 @@ class SystemInfo {
   // The extended version record of the running system; false when the
   // query fails.
   [[nodiscard]] virtual bool QueryOsVersion(OsVersion& version) noexcept = 0;
+  // True on 64-bit Windows. A 32-bit program asks whether it runs under
+  // WOW64 (any failure counts as 32-bit Windows); a 64-bit program is the
+  // proof itself.
+  [[nodiscard]] virtual bool IsWindows64Bit() noexcept = 0;
 
  protected:
   ~SystemInfo() = default;
 };
 
+// One entry of a directory search.
+struct FoundEntry {
+  WideString name;  // the file name alone, without directory
+  bool directory = false;
+};
+
+using SearchHandle = std::uintptr_t;
+
 class FileSystem {
  public:
   // True when a status query of path succeeds (a file or directory is there).
   [[nodiscard]] virtual bool PathExists(const WideString& path) noexcept = 0;
+  // A search by pattern (* and ?, without regard to case), as
+  // FindFirstFileW: false when nothing matches or the search cannot start.
+  [[nodiscard]] virtual bool FindFirst(const WideString& pattern, FoundEntry& entry, SearchHandle& search) noexcept = 0;
+  [[nodiscard]] virtual bool FindNext(SearchHandle search, FoundEntry& entry) noexcept = 0;
+  virtual void FindClose(SearchHandle search) noexcept = 0;
+  [[nodiscard]] virtual bool DeleteFile(const WideString& path) noexcept = 0;
 
  protected:
   ~FileSystem() = default;
 };
 
+struct CalendarTime {
+  int year = 0;
+  int month = 0;  // 1 to 12
+  int day = 0;
+  int hour = 0;  // 0 to 23
+  int minute = 0;
+  int second = 0;
+};
+
+class Environment {
+ public:
+  // As GetEnvironmentVariableW: the length copied, or the size needed
+  // (terminator included) when size is too small, or 0 when absent.
+  [[nodiscard]] virtual std::uint32_t GetVariable(const char16_t* name, char16_t* buffer,
+                                                  std::uint32_t size) noexcept = 0;
+  // As GetSystemDirectoryW and GetCurrentDirectoryW.
+  [[nodiscard]] virtual std::uint32_t GetSystemDirectory(char16_t* buffer, std::uint32_t size) noexcept = 0;
+  [[nodiscard]] virtual std::uint32_t GetCurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept = 0;
+  // The error of the last call that failed.
+  [[nodiscard]] virtual Status LastError() noexcept = 0;
+  // The local calendar time of the current moment, as the C library's time
+  // and local-time conversions give it.
+  [[nodiscard]] virtual CalendarTime LocalNow() noexcept = 0;
+  // Writes text to standard output (reaches something only when redirected).
+  virtual void WriteStandardOutput(const WideString& text) noexcept = 0;
+
+ protected:
+  ~Environment() = default;
+};
+
+class Processes {
+ public:
+  // Starts the command line (program first; the caller's text is never
+  // changed) without a console window, waits for the end without time limit
+  // and returns the exit code, or the Windows error of a failed start.
+  [[nodiscard]] virtual Status RunProcess(const WideString& commandLine) noexcept = 0;
+
+ protected:
+  ~Processes() = default;
+};
+
+using InstallerHandle = std::uint32_t;
+
+// Windows Installer. Without a usable msi.dll every call fails with 1601
+// (ERROR_INSTALL_SERVICE_FAILURE) and every state is unknown (-1).
 class Installer {
  public:
   // Sets the Windows Installer user-interface level of the process to none.
   virtual void SetInternalUiNone() noexcept = 0;
+  [[nodiscard]] virtual int QueryProductState(const WideString& productCode) noexcept = 0;
+  [[nodiscard]] virtual int QueryFeatureState(const WideString& productCode, const WideString& feature) noexcept = 0;
+  // size: in, the buffer's units; out, the value's length without terminator.
+  [[nodiscard]] virtual Status GetProductInfo(const WideString& productCode, const char16_t* attribute,
+                                              char16_t* buffer, std::uint32_t& size) noexcept = 0;
+  [[nodiscard]] virtual Status OpenPackage(const WideString& path, std::uint32_t options,
+                                           InstallerHandle& handle) noexcept = 0;
+  [[nodiscard]] virtual Status GetProperty(InstallerHandle handle, const char16_t* name, char16_t* buffer,
+                                           std::uint32_t& size) noexcept = 0;
+  virtual Status CloseHandle(InstallerHandle handle) noexcept = 0;
+  // The product's source list: clear its network sources; set a property.
+  virtual Status SourceListClearAll(const WideString& productCode) noexcept = 0;
+  virtual Status SourceListSetInfo(const WideString& productCode, std::uint32_t context, std::uint32_t options,
+                                   const char16_t* property, const WideString& value) noexcept = 0;
 
  protected:
   ~Installer() = default;
 };
 
-// Everything the main flow and the gate reach through.
+// Keys under HKEY_CURRENT_USER; access masks as Windows has them, the
+// registry view included.
+class Registry {
+ public:
+  // Creates (or opens) the key and closes it again.
+  virtual Status CreateUserKey(const char16_t* subkey, std::uint32_t access) noexcept = 0;
+  // Opens the key and closes it again: 0 when it exists and may be opened.
+  virtual Status OpenUserKey(const char16_t* subkey, std::uint32_t access) noexcept = 0;
+  // Opens parent with parentAccess and deletes its subkey name in the view
+  // given by viewAccess (RegDeleteKeyExW where the system has it, looked up
+  // once, else RegDeleteKeyW).
+  virtual Status DeleteUserSubkey(const char16_t* parent, std::uint32_t parentAccess, const char16_t* name,
+                                  std::uint32_t viewAccess) noexcept = 0;
+
+ protected:
+  ~Registry() = default;
+};
+
+class Power {
+ public:
+  // Enables the shutdown privilege and asks Windows to restart at once,
+  // closing programs without asking. True when Windows accepted.
+  [[nodiscard]] virtual bool RestartSystem() noexcept = 0;
+
+ protected:
+  ~Power() = default;
+};
+
+// Everything the bootstrapper reaches Windows through.
 struct Platform {
   Ui& ui;
   CommandLineSource& commandLine;
   SystemInfo& system;
   FileSystem& files;
+  Environment& environment;
+  Processes& processes;
   Installer& installer;
+  Registry& registry;
+  Power& power;
+};
+
+// Closes a directory search on every path.
+class FileSearch {
+ public:
+  explicit FileSearch(FileSystem& files) noexcept : files_(files) {}
+  FileSearch(const FileSearch&) = delete;
+  FileSearch& operator=(const FileSearch&) = delete;
+  ~FileSearch() {
+    if (open_) files_.FindClose(search_);
+  }
+
+  [[nodiscard]] bool First(const WideString& pattern, FoundEntry& entry) noexcept {
+    if (open_) files_.FindClose(search_);
+    open_ = files_.FindFirst(pattern, entry, search_);
+    return open_;
+  }
+  [[nodiscard]] bool Next(FoundEntry& entry) noexcept { return open_ && files_.FindNext(search_, entry); }
+
+ private:
+  FileSystem& files_;
+  SearchHandle search_ = 0;
+  bool open_ = false;
 };
 
 }  // namespace orvex

@@ -11,8 +11,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandTail, int) {
   orvex::win32::Win32CommandLine commandLine;
   orvex::win32::Win32SystemInfo system;
   orvex::win32::Win32FileSystem files;
+  orvex::win32::Win32Environment environment;
+  orvex::win32::Win32Processes processes;
   orvex::win32::Win32Installer installer;
-  orvex::Platform platform{ui, commandLine, system, files, installer};
+  orvex::win32::Win32Registry registry;
+  orvex::win32::Win32Power power;
+  orvex::Platform platform{ui, commandLine, system, files, environment, processes, installer, registry, power};
   orvex::UnavailableInstallSteps steps;
 
   // The result becomes the exit code through the runtime's normal exit.

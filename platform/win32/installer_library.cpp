@@ -1,49 +1,47 @@
 #include "platform/win32/installer_library.h"
 
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_platform.h"
 
 namespace orvex::win32 {
 
 namespace {
 
 template <typename Function>
-void Resolve(HMODULE module, const char* name, Function& function) noexcept {
+bool Resolve(HMODULE module, const char* name, Function& function) noexcept {
   function = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+  return function != nullptr;
 }
 
-// Loaded once and kept for the life of the process, then freed at exit.
+// Loaded once and kept for the life of the process, freed at exit.
 struct LoadedInstaller {
   bool attempted = false;
+  bool complete = false;
   unique_hmodule module;
   InstallerFunctions functions;
 };
 
 LoadedInstaller g_installer;
 
-HMODULE LoadFromSystemDirectory(const wchar_t* name) noexcept {
-  wchar_t path[MAX_PATH + 16];
-  const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  path[length] = L'\\';
-  UINT at = length + 1;
-  for (const wchar_t* p = name; *p != 0 && at < MAX_PATH + 15; ++p) path[at++] = *p;
-  path[at] = 0;
-  // A full path, so no search takes place; the altered search path makes the
-  // library's own dependencies come from its directory too.
-  return ::LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
 }  // namespace
 
 const InstallerFunctions* InstallerLibrary() noexcept {
   if (!g_installer.attempted) {
     g_installer.attempted = true;
-    g_installer.module.reset(LoadFromSystemDirectory(L"msi.dll"));
-    if (g_installer.module) {
-      Resolve(g_installer.module.get(), "MsiSetInternalUI", g_installer.functions.SetInternalUI);
-    }
+    g_installer.module.reset(LoadSystemLibrary(L"msi.dll"));
+    HMODULE msi = g_installer.module.get();
+    InstallerFunctions& f = g_installer.functions;
+    g_installer.complete = msi != nullptr && Resolve(msi, "MsiSetInternalUI", f.SetInternalUI) &&
+                           Resolve(msi, "MsiQueryProductStateW", f.QueryProductState) &&
+                           Resolve(msi, "MsiQueryFeatureStateW", f.QueryFeatureState) &&
+                           Resolve(msi, "MsiGetProductInfoW", f.GetProductInfo) &&
+                           Resolve(msi, "MsiOpenPackageExW", f.OpenPackageEx) &&
+                           Resolve(msi, "MsiGetPropertyW", f.GetProperty) &&
+                           Resolve(msi, "MsiCloseHandle", f.CloseHandle) &&
+                           Resolve(msi, "MsiSourceListClearAllW", f.SourceListClearAll) &&
+                           Resolve(msi, "MsiSourceListSetInfoW", f.SourceListSetInfo);
   }
-  return g_installer.module ? &g_installer.functions : nullptr;
+  return g_installer.complete ? &g_installer.functions : nullptr;
 }
 
 }  // namespace orvex::win32

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <msi.h>
+#include <msiquery.h>
 
 namespace orvex::win32 {
 
@@ -10,9 +11,18 @@ namespace orvex::win32 {
 // the program (a Downloads folder, say) run elevated.
 struct InstallerFunctions {
   INSTALLUILEVEL(WINAPI* SetInternalUI)(INSTALLUILEVEL, HWND*) = nullptr;
+  INSTALLSTATE(WINAPI* QueryProductState)(LPCWSTR) = nullptr;
+  INSTALLSTATE(WINAPI* QueryFeatureState)(LPCWSTR, LPCWSTR) = nullptr;
+  UINT(WINAPI* GetProductInfo)(LPCWSTR, LPCWSTR, LPWSTR, LPDWORD) = nullptr;
+  UINT(WINAPI* OpenPackageEx)(LPCWSTR, DWORD, MSIHANDLE*) = nullptr;
+  UINT(WINAPI* GetProperty)(MSIHANDLE, LPCWSTR, LPWSTR, LPDWORD) = nullptr;
+  UINT(WINAPI* CloseHandle)(MSIHANDLE) = nullptr;
+  UINT(WINAPI* SourceListClearAll)(LPCWSTR, LPCWSTR, DWORD) = nullptr;
+  UINT(WINAPI* SourceListSetInfo)(LPCWSTR, LPCWSTR, MSIINSTALLCONTEXT, DWORD, LPCWSTR, LPCWSTR) = nullptr;
 };
 
-// Loads the library on first use; null when it cannot be loaded.
+// Loads the library on first use; null when it cannot be loaded or lacks
+// one of the functions.
 [[nodiscard]] const InstallerFunctions* InstallerLibrary() noexcept;
 
 }  // namespace orvex::win32

@@ -51,7 +51,4 @@ using unique_hkey = UniqueHandle<HKEY, CloseKey>;
 using unique_hmodule = UniqueHandle<HMODULE, CloseLibrary>;
 using unique_hlocal = UniqueHandle<HLOCAL, CloseLocal>;
 
-inline const wchar_t* Wide(const char16_t* text) noexcept { return reinterpret_cast<const wchar_t*>(text); }
-inline wchar_t* Wide(char16_t* text) noexcept { return reinterpret_cast<wchar_t*>(text); }
-
 }  // namespace orvex::win32

@@ -1,8 +1,16 @@
 #pragma once
 
+// The Win32 implementation of the platform interfaces, one file per concern.
+
+#include <windows.h>
+
 #include "platform/system.h"
 
 namespace orvex::win32 {
+
+// UTF-16 text is the same code units as Windows' wide characters.
+inline const wchar_t* Wide(const char16_t* text) noexcept { return reinterpret_cast<const wchar_t*>(text); }
+inline wchar_t* Wide(char16_t* text) noexcept { return reinterpret_cast<wchar_t*>(text); }
 
 class Win32Ui final : public Ui {
  public:
@@ -19,21 +27,68 @@ class Win32SystemInfo final : public SystemInfo {
  public:
   bool IsUserAnAdmin() noexcept override;
   bool QueryOsVersion(OsVersion& version) noexcept override;
+  bool IsWindows64Bit() noexcept override;
 };
 
 class Win32FileSystem final : public FileSystem {
  public:
   bool PathExists(const WideString& path) noexcept override;
+  bool FindFirst(const WideString& pattern, FoundEntry& entry, SearchHandle& search) noexcept override;
+  bool FindNext(SearchHandle search, FoundEntry& entry) noexcept override;
+  void FindClose(SearchHandle search) noexcept override;
+  bool DeleteFile(const WideString& path) noexcept override;
+};
+
+class Win32Environment final : public Environment {
+ public:
+  std::uint32_t GetVariable(const char16_t* name, char16_t* buffer, std::uint32_t size) noexcept override;
+  std::uint32_t GetSystemDirectory(char16_t* buffer, std::uint32_t size) noexcept override;
+  std::uint32_t GetCurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept override;
+  Status LastError() noexcept override;
+  CalendarTime LocalNow() noexcept override;
+  void WriteStandardOutput(const WideString& text) noexcept override;
+};
+
+class Win32Processes final : public Processes {
+ public:
+  Status RunProcess(const WideString& commandLine) noexcept override;
 };
 
 class Win32Installer final : public Installer {
  public:
   void SetInternalUiNone() noexcept override;
+  int QueryProductState(const WideString& productCode) noexcept override;
+  int QueryFeatureState(const WideString& productCode, const WideString& feature) noexcept override;
+  Status GetProductInfo(const WideString& productCode, const char16_t* attribute, char16_t* buffer,
+                        std::uint32_t& size) noexcept override;
+  Status OpenPackage(const WideString& path, std::uint32_t options, InstallerHandle& handle) noexcept override;
+  Status GetProperty(InstallerHandle handle, const char16_t* name, char16_t* buffer,
+                     std::uint32_t& size) noexcept override;
+  Status CloseHandle(InstallerHandle handle) noexcept override;
+  Status SourceListClearAll(const WideString& productCode) noexcept override;
+  Status SourceListSetInfo(const WideString& productCode, std::uint32_t context, std::uint32_t options,
+                           const char16_t* property, const WideString& value) noexcept override;
+};
+
+class Win32Registry final : public Registry {
+ public:
+  Status CreateUserKey(const char16_t* subkey, std::uint32_t access) noexcept override;
+  Status OpenUserKey(const char16_t* subkey, std::uint32_t access) noexcept override;
+  Status DeleteUserSubkey(const char16_t* parent, std::uint32_t parentAccess, const char16_t* name,
+                          std::uint32_t viewAccess) noexcept override;
+};
+
+class Win32Power final : public Power {
+ public:
+  bool RestartSystem() noexcept override;
 };
 
 // Restricts the DLL search of the process to the system directory where the
 // system allows it, and takes the current directory out of it otherwise.
 // Runs first thing in the entry, before any DLL is loaded on demand.
 void LockDownDllSearch() noexcept;
+
+// Loads a DLL of the system directory by its full path; null on failure.
+[[nodiscard]] HMODULE LoadSystemLibrary(const wchar_t* name) noexcept;
 
 }  // namespace orvex::win32

@@ -3,8 +3,11 @@
 // In-memory stand-ins for the Windows layer and the installation steps, so
 // the decisions can be tested on any system.
 
+#include <algorithm>
 #include <deque>
+#include <map>
 #include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -63,24 +66,303 @@ class FakeSystemInfo final : public SystemInfo {
     out = version;
     return true;
   }
+  bool IsWindows64Bit() noexcept override { return windows64; }
 
   bool admin = true;
   bool versionAvailable = true;
   OsVersion version{10, 0, 0};
+  bool windows64 = true;
 };
 
+// Windows compares file names without regard to case.
+inline char16_t FoldCase(char16_t unit) {
+  if (unit >= u'A' && unit <= u'Z') return static_cast<char16_t>(unit - u'A' + u'a');
+  if (unit >= u'\u0410' && unit <= u'\u042F') return static_cast<char16_t>(unit + 0x20);
+  return unit;
+}
+
+inline bool SameName(const std::u16string& a, const std::u16string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  }
+  return true;
+}
+
+// * for any run, ? for one unit, without regard to case.
+inline bool MatchesPattern(const char16_t* pattern, const char16_t* name) {
+  if (*pattern == 0) return *name == 0;
+  if (*pattern == u'*') return MatchesPattern(pattern + 1, name) || (*name != 0 && MatchesPattern(pattern, name + 1));
+  if (*name == 0) return false;
+  if (*pattern != u'?' && FoldCase(*pattern) != FoldCase(*name)) return false;
+  return MatchesPattern(pattern + 1, name + 1);
+}
+
+// Files and directories by full path, listed in the order they were added
+// (which is the order a search returns them in).
 class FakeFileSystem final : public FileSystem {
  public:
-  bool PathExists(const WideString& path) noexcept override { return existing.count(Text(path)) != 0; }
+  void AddFile(const std::u16string& path) { entries.push_back({path, false}); }
+  void AddDirectory(const std::u16string& path) { entries.push_back({path, true}); }
 
-  std::set<std::u16string> existing;
+  bool PathExists(const WideString& path) noexcept override {
+    if (existing.count(Text(path)) != 0) return true;
+    for (const auto& entry : entries) {
+      if (SameName(entry.path, Text(path))) return true;
+    }
+    return false;
+  }
+
+  bool FindFirst(const WideString& pattern, FoundEntry& entry, SearchHandle& search) noexcept override {
+    patternsSearched.push_back(Text(pattern));
+    const std::u16string text = Text(pattern);
+    const std::size_t slash = text.rfind(u'\\');
+    const std::u16string directory = slash == std::u16string::npos ? u"" : text.substr(0, slash);
+    const std::u16string namePattern = slash == std::u16string::npos ? text : text.substr(slash + 1);
+    std::vector<FoundEntry> found;
+    const bool driveRoot = directory.size() == 2 && directory[1] == u':';
+    if (!driveRoot && MatchesPattern(namePattern.c_str(), u".")) {
+      found.push_back({WideString(u"."), true});
+      found.push_back({WideString(u".."), true});
+    }
+    for (const auto& candidate : entries) {
+      const std::size_t at = candidate.path.rfind(u'\\');
+      if (at == std::u16string::npos || !SameName(candidate.path.substr(0, at), directory)) continue;
+      const std::u16string name = candidate.path.substr(at + 1);
+      if (MatchesPattern(namePattern.c_str(), name.c_str())) found.push_back({WideString(name.c_str()), candidate.directory});
+    }
+    if (found.empty()) return false;
+    entry = found.front();
+    search = nextHandle++;
+    searches[search] = {found, 1};
+    return true;
+  }
+
+  bool FindNext(SearchHandle search, FoundEntry& entry) noexcept override {
+    auto& open = searches.at(search);
+    if (open.next >= open.found.size()) return false;
+    entry = open.found[open.next++];
+    return true;
+  }
+
+  void FindClose(SearchHandle search) noexcept override { searches.erase(search); }
+
+  bool DeleteFile(const WideString& path) noexcept override {
+    deleted.push_back(Text(path));
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+      if (!it->directory && SameName(it->path, Text(path))) {
+        entries.erase(it);
+        return true;
+      }
+    }
+    return false;
+  }
+
+  struct Entry {
+    std::u16string path;
+    bool directory;
+  };
+  struct OpenSearch {
+    std::vector<FoundEntry> found;
+    std::size_t next;
+  };
+
+  std::set<std::u16string> existing;  // paths that exist without being listed
+  std::vector<Entry> entries;
+  std::map<SearchHandle, OpenSearch> searches;  // open ones: empty after a well-behaved caller
+  std::vector<std::u16string> patternsSearched;
+  std::vector<std::u16string> deleted;
+  SearchHandle nextHandle = 1;
+};
+
+class FakeEnvironment final : public Environment {
+ public:
+  std::uint32_t GetVariable(const char16_t* name, char16_t* buffer, std::uint32_t size) noexcept override {
+    for (const auto& [key, value] : variables) {
+      if (SameName(key, name)) return Copy(value, buffer, size);
+    }
+    lastError = 203;  // ERROR_ENVVAR_NOT_FOUND
+    return 0;
+  }
+  std::uint32_t GetSystemDirectory(char16_t* buffer, std::uint32_t size) noexcept override {
+    if (systemDirectoryError != 0) {
+      lastError = systemDirectoryError;
+      return 0;
+    }
+    return Copy(systemDirectory, buffer, size);
+  }
+  std::uint32_t GetCurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept override {
+    if (currentDirectoryError != 0) {
+      lastError = currentDirectoryError;
+      return 0;
+    }
+    return Copy(currentDirectory, buffer, size);
+  }
+  Status LastError() noexcept override { return lastError; }
+  CalendarTime LocalNow() noexcept override { return now; }
+  void WriteStandardOutput(const WideString& text) noexcept override { output += Text(text); }
+
+  std::map<std::u16string, std::u16string> variables{{u"TMP", u"C:\\Temp"}, {u"WINDIR", u"C:\\Windows"}};
+  std::u16string systemDirectory = u"C:\\Windows\\system32";
+  std::u16string currentDirectory = u"D:\\dist";
+  Status systemDirectoryError = 0;
+  Status currentDirectoryError = 0;
+  Status lastError = 0;
+  CalendarTime now{2026, 3, 5, 14, 7, 9};
+  std::u16string output;
+
+ private:
+  // The Windows convention: the length copied, or the size needed with the
+  // terminator when the buffer is too small.
+  static std::uint32_t Copy(const std::u16string& value, char16_t* buffer, std::uint32_t size) {
+    const auto length = static_cast<std::uint32_t>(value.size());
+    if (buffer == nullptr || size <= length) return length + 1;
+    std::copy(value.begin(), value.end(), buffer);
+    buffer[length] = 0;
+    return length;
+  }
+};
+
+class FakeProcesses final : public Processes {
+ public:
+  Status RunProcess(const WideString& commandLine) noexcept override {
+    commandLines.push_back(Text(commandLine));
+    if (results.empty()) return 0;
+    const Status result = results.front();
+    results.pop_front();
+    return result;
+  }
+
+  std::vector<std::u16string> commandLines;
+  std::deque<Status> results;  // exit codes of the next runs; 0 when empty
 };
 
 class FakeInstaller final : public Installer {
  public:
+  struct Package {
+    Status openStatus = 0;
+    std::map<std::u16string, std::u16string> properties;
+    Status propertyStatus = 0;
+  };
+
   void SetInternalUiNone() noexcept override { ++uiLevelSetToNone; }
+  int QueryProductState(const WideString& productCode) noexcept override {
+    const auto found = productStates.find(Text(productCode));
+    return found == productStates.end() ? -1 : found->second;
+  }
+  int QueryFeatureState(const WideString& productCode, const WideString& feature) noexcept override {
+    const auto found = featureStates.find(Text(productCode) + u"/" + Text(feature));
+    return found == featureStates.end() ? -1 : found->second;
+  }
+  Status GetProductInfo(const WideString& productCode, const char16_t* attribute, char16_t* buffer,
+                        std::uint32_t& size) noexcept override {
+    if (productInfoStatus != 0) return productInfoStatus;
+    const auto found = productInfo.find(Text(productCode) + u"/" + attribute);
+    if (found == productInfo.end()) return 1605;  // ERROR_UNKNOWN_PRODUCT
+    return CopyValue(found->second, buffer, size);
+  }
+  Status OpenPackage(const WideString& path, std::uint32_t options, InstallerHandle& handle) noexcept override {
+    openOptions.push_back(options);
+    const auto found = packages.find(Text(path));
+    if (found == packages.end()) return 1619;  // ERROR_INSTALL_PACKAGE_OPEN_FAILED
+    if (found->second.openStatus != 0) return found->second.openStatus;
+    handle = nextHandle++;
+    openHandles[handle] = Text(path);
+    return 0;
+  }
+  Status GetProperty(InstallerHandle handle, const char16_t* name, char16_t* buffer,
+                     std::uint32_t& size) noexcept override {
+    const Package& package = packages.at(openHandles.at(handle));
+    if (package.propertyStatus != 0) return package.propertyStatus;
+    const auto found = package.properties.find(name);
+    return CopyValue(found == package.properties.end() ? u"" : found->second, buffer, size);
+  }
+  Status CloseHandle(InstallerHandle handle) noexcept override {
+    return openHandles.erase(handle) == 1 ? 0 : 6;  // ERROR_INVALID_HANDLE
+  }
+  Status SourceListClearAll(const WideString& productCode) noexcept override {
+    calls.push_back(u"clear sources " + Text(productCode));
+    return sourceListStatus;
+  }
+  Status SourceListSetInfo(const WideString& productCode, std::uint32_t context, std::uint32_t options,
+                           const char16_t* property, const WideString& value) noexcept override {
+    calls.push_back(u"set source " + Text(productCode) + u" " + std::u16string(property) + u"=" + Text(value));
+    sourceListContexts.push_back({context, options});
+    return sourceListStatus;
+  }
 
   int uiLevelSetToNone = 0;
+  std::map<std::u16string, int> productStates;      // by product code
+  std::map<std::u16string, int> featureStates;      // by "product/feature"
+  std::map<std::u16string, std::u16string> productInfo;  // by "product/attribute"
+  Status productInfoStatus = 0;
+  std::map<std::u16string, Package> packages;       // by full path
+  std::map<InstallerHandle, std::u16string> openHandles;  // empty after a well-behaved caller
+  std::vector<std::uint32_t> openOptions;
+  Status sourceListStatus = 0;
+  std::vector<std::u16string> calls;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> sourceListContexts;
+  InstallerHandle nextHandle = 100;
+
+ private:
+  // ERROR_MORE_DATA with the length when the buffer cannot hold the value
+  // and its terminator; an empty value fits any buffer.
+  static Status CopyValue(const std::u16string& value, char16_t* buffer, std::uint32_t& size) {
+    const auto length = static_cast<std::uint32_t>(value.size());
+    if (length == 0) {
+      if (buffer != nullptr && size > 0) buffer[0] = 0;
+      size = 0;
+      return 0;
+    }
+    if (buffer == nullptr || size <= length) {
+      size = length;
+      return 234;
+    }
+    std::copy(value.begin(), value.end(), buffer);
+    buffer[length] = 0;
+    size = length;
+    return 0;
+  }
+};
+
+// Keys under HKEY_CURRENT_USER, by path.
+class FakeRegistry final : public Registry {
+ public:
+  Status CreateUserKey(const char16_t* subkey, std::uint32_t access) noexcept override {
+    accesses.push_back({u"create " + std::u16string(subkey), access});
+    if (createStatus != 0) return createStatus;
+    keys.insert(subkey);
+    return 0;
+  }
+  Status OpenUserKey(const char16_t* subkey, std::uint32_t access) noexcept override {
+    accesses.push_back({u"open " + std::u16string(subkey), access});
+    if (openStatus != 0) return openStatus;
+    return keys.count(subkey) != 0 ? 0 : 2;  // ERROR_FILE_NOT_FOUND
+  }
+  Status DeleteUserSubkey(const char16_t* parent, std::uint32_t parentAccess, const char16_t* name,
+                          std::uint32_t viewAccess) noexcept override {
+    accesses.push_back({u"delete " + std::u16string(parent) + u"\\" + name, parentAccess});
+    accesses.push_back({u"view", viewAccess});
+    if (deleteStatus != 0) return deleteStatus;
+    return keys.erase(std::u16string(parent) + u"\\" + name) == 1 ? 0 : 2;
+  }
+
+  std::set<std::u16string> keys{u"Software"};
+  std::vector<std::pair<std::u16string, std::uint32_t>> accesses;
+  Status createStatus = 0;
+  Status openStatus = 0;
+  Status deleteStatus = 0;
+};
+
+class FakePower final : public Power {
+ public:
+  bool RestartSystem() noexcept override {
+    ++restarts;
+    return restartAccepted;
+  }
+
+  int restarts = 0;
+  bool restartAccepted = true;
 };
 
 class FakeInstallSteps final : public InstallSteps {
@@ -147,10 +429,16 @@ struct FakeWorld {
   FakeCommandLine commandLine;
   FakeSystemInfo system;
   FakeFileSystem files;
+  FakeEnvironment environment;
+  FakeProcesses processes;
   FakeInstaller installer;
+  FakeRegistry registry;
+  FakePower power;
   FakeInstallSteps steps;
 
-  Platform platform() { return Platform{ui, commandLine, system, files, installer}; }
+  Platform platform() {
+    return Platform{ui, commandLine, system, files, environment, processes, installer, registry, power};
+  }
 };
 
 }  // namespace orvex::fake

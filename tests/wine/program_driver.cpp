@@ -34,13 +34,13 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
+}  // namespace
+
 std::wstring Environment(const wchar_t* name) {
   wchar_t value[1024] = {};
   const DWORD length = GetEnvironmentVariableW(name, value, 1024);
   return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
 }
-
-}  // namespace
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};

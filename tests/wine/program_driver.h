@@ -65,5 +65,6 @@ std::string Utf8(const std::wstring& text);
 // environment that run_group.sh sets.
 std::wstring ProgramPath();
 std::wstring WorkDirectory();
+std::wstring Environment(const wchar_t* name);
 
 }  // namespace orvex::testing

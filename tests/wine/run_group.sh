@@ -1,8 +1,8 @@
 #!/bin/bash
 # Runs one group of Windows tests in a fresh copy of the template prefix.
 #   run_group.sh STATE_DIR GROUP [--winver VERSION] -- PROGRAM [ARGUMENTS...]
-# The program sees ORVEX_PROGRAM (the bootstrapper) and ORVEX_WORK (a
-# scratch directory of the group) as Windows paths.
+# The program sees ORVEX_WORK, a scratch directory of the group, and each
+# ORVEX_<NAME>_UNIX of the environment as ORVEX_<NAME>, as Windows paths.
 set -euo pipefail
 source "$(dirname "$0")/wine_common.sh"
 state=$1 group=$2
@@ -29,10 +29,19 @@ if [[ -n $winver ]]; then
   "$WINE64" winecfg -v "$winver"
 fi
 
-ORVEX_PROGRAM=$(windows_path "$ORVEX_PROGRAM_UNIX")
+# Every ORVEX_<NAME>_UNIX path reaches the tests as ORVEX_<NAME>, a Windows path.
+while IFS='=' read -r name value; do
+  [[ $name =~ ^ORVEX_(.+)_UNIX$ ]] && export "ORVEX_${BASH_REMATCH[1]}=$(windows_path "$value")"
+done < <(env)
 ORVEX_WORK=$(windows_path "$state/work/$group")
-export ORVEX_PROGRAM ORVEX_WORK
+export ORVEX_WORK
 
 status=0
-"$WINE64" "$@" || status=$?
+output=$state/work/$group.log
+"$WINE64" "$@" 2>&1 | tee "$output" || status=$?
+# A filter that matches no test would pass silently; a group must run some.
+if ((status == 0)) && ! grep -Eq '^\[  PASSED  \] [1-9][0-9]* tests?\.' "$output"; then
+  echo "run_group: no test ran in group $group"
+  status=1
+fi
 exit $status

@@ -1,0 +1,38 @@
+#include <windows.h>
+
+#include "platform/win32/win32_platform.h"
+
+namespace orvex::win32 {
+
+void LockDownDllSearch() noexcept {
+  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+  if (kernel == nullptr) return;
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
+  // Windows 8 and later, or 7 with its update; older systems get the
+  // narrower SetDllDirectoryW(""), which drops the current directory.
+  auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+      reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  if (setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+  auto setDirectory =
+      reinterpret_cast<SetDllDirectoryFn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDllDirectoryW")));
+  if (setDirectory != nullptr) setDirectory(L"");
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {
+  wchar_t path[MAX_PATH + 16];
+  const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  UINT at = length;
+  path[at++] = L'\\';
+  for (const wchar_t* p = name; *p != 0; ++p) {
+    if (at >= MAX_PATH + 15) return nullptr;
+    path[at++] = *p;
+  }
+  path[at] = 0;
+  // A full path, so no search takes place; the altered search path makes the
+  // library's own dependencies come from the system directory too.
+  return ::LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+}  // namespace orvex::win32

@@ -1,0 +1,77 @@
+#include <windows.h>
+
+#include "platform/win32/installer_library.h"
+#include "platform/win32/win32_platform.h"
+
+namespace orvex::win32 {
+
+namespace {
+
+constexpr Status kNoInstaller = ERROR_INSTALL_SERVICE_FAILURE;
+
+}  // namespace
+
+void Win32Installer::SetInternalUiNone() noexcept {
+  if (const InstallerFunctions* msi = InstallerLibrary()) msi->SetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+}
+
+int Win32Installer::QueryProductState(const WideString& productCode) noexcept {
+  const InstallerFunctions* msi = InstallerLibrary();
+  return msi != nullptr ? msi->QueryProductState(Wide(productCode.c_str())) : INSTALLSTATE_UNKNOWN;
+}
+
+int Win32Installer::QueryFeatureState(const WideString& productCode, const WideString& feature) noexcept {
+  const InstallerFunctions* msi = InstallerLibrary();
+  return msi != nullptr ? msi->QueryFeatureState(Wide(productCode.c_str()), Wide(feature.c_str()))
+                        : INSTALLSTATE_UNKNOWN;
+}
+
+Status Win32Installer::GetProductInfo(const WideString& productCode, const char16_t* attribute, char16_t* buffer,
+                                      std::uint32_t& size) noexcept {
+  const InstallerFunctions* msi = InstallerLibrary();
+  if (msi == nullptr) return kNoInstaller;
+  DWORD units = size;
+  const UINT status =
+      msi->GetProductInfo(Wide(productCode.c_str()), Wide(attribute), Wide(buffer), &units);
+  size = units;
+  return status;
+}
+
+Status Win32Installer::OpenPackage(const WideString& path, std::uint32_t options, InstallerHandle& handle) noexcept {
+  const InstallerFunctions* msi = InstallerLibrary();
+  if (msi == nullptr) return kNoInstaller;
+  MSIHANDLE opened = 0;
+  const UINT status = msi->OpenPackageEx(Wide(path.c_str()), options, &opened);
+  handle = opened;
+  return status;
+}
+
+Status Win32Installer::GetProperty(InstallerHandle handle, const char16_t* name, char16_t* buffer,
+                                   std::uint32_t& size) noexcept {
+  const InstallerFunctions* msi = InstallerLibrary();
+  if (msi == nullptr) return kNoInstaller;
+  DWORD units = size;
+  const UINT status = msi->GetProperty(handle, Wide(name), Wide(buffer), &units);
+  size = units;
+  return status;
+}
+
+Status Win32Installer::CloseHandle(InstallerHandle handle) noexcept {
+  const InstallerFunctions* msi = InstallerLibrary();
+  return msi != nullptr ? msi->CloseHandle(handle) : kNoInstaller;
+}
+
+Status Win32Installer::SourceListClearAll(const WideString& productCode) noexcept {
+  const InstallerFunctions* msi = InstallerLibrary();
+  return msi != nullptr ? msi->SourceListClearAll(Wide(productCode.c_str()), nullptr, 0) : kNoInstaller;
+}
+
+Status Win32Installer::SourceListSetInfo(const WideString& productCode, std::uint32_t context, std::uint32_t options,
+                                         const char16_t* property, const WideString& value) noexcept {
+  const InstallerFunctions* msi = InstallerLibrary();
+  if (msi == nullptr) return kNoInstaller;
+  return msi->SourceListSetInfo(Wide(productCode.c_str()), nullptr, static_cast<MSIINSTALLCONTEXT>(context), options,
+                                Wide(property), Wide(value.c_str()));
+}
+
+}  // namespace orvex::win32

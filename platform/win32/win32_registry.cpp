@@ -1,0 +1,60 @@
+#include <windows.h>
+
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_platform.h"
+
+namespace orvex::win32 {
+
+namespace {
+
+using RegDeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
+
+// RegDeleteKeyExW appeared with XP x64; looked up once per process in the
+// already loaded advapi32.
+RegDeleteKeyExFn DeleteKeyEx() noexcept {
+  static bool lookedUp = false;
+  static RegDeleteKeyExFn function = nullptr;
+  if (!lookedUp) {
+    lookedUp = true;
+    HMODULE advapi = ::GetModuleHandleW(L"Advapi32.dll");
+    if (advapi != nullptr) {
+      function = reinterpret_cast<RegDeleteKeyExFn>(
+          reinterpret_cast<void*>(::GetProcAddress(advapi, "RegDeleteKeyExW")));
+    }
+  }
+  return function;
+}
+
+}  // namespace
+
+Status Win32Registry::CreateUserKey(const char16_t* subkey, std::uint32_t access) noexcept {
+  HKEY raw = nullptr;
+  DWORD disposition = 0;
+  const LONG status = ::RegCreateKeyExW(HKEY_CURRENT_USER, Wide(subkey), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                        nullptr, &raw, &disposition);
+  if (status != ERROR_SUCCESS) return static_cast<Status>(status);
+  unique_hkey key(raw);
+  return 0;
+}
+
+Status Win32Registry::OpenUserKey(const char16_t* subkey, std::uint32_t access) noexcept {
+  HKEY raw = nullptr;
+  const LONG status = ::RegOpenKeyExW(HKEY_CURRENT_USER, Wide(subkey), 0, access, &raw);
+  if (status != ERROR_SUCCESS) return static_cast<Status>(status);
+  unique_hkey key(raw);
+  return 0;
+}
+
+Status Win32Registry::DeleteUserSubkey(const char16_t* parent, std::uint32_t parentAccess, const char16_t* name,
+                                       std::uint32_t viewAccess) noexcept {
+  HKEY raw = nullptr;
+  const LONG opened = ::RegOpenKeyExW(HKEY_CURRENT_USER, Wide(parent), 0, parentAccess, &raw);
+  if (opened != ERROR_SUCCESS) return static_cast<Status>(opened);
+  unique_hkey key(raw);
+  const RegDeleteKeyExFn deleteKeyEx = DeleteKeyEx();
+  const LONG status = deleteKeyEx != nullptr ? deleteKeyEx(key.get(), Wide(name), viewAccess, 0)
+                                             : ::RegDeleteKeyW(key.get(), Wide(name));
+  return static_cast<Status>(status);
+}
+
+}  // namespace orvex::win32

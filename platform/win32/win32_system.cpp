@@ -1,0 +1,63 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_platform.h"
+
+namespace orvex::win32 {
+
+bool Win32SystemInfo::IsUserAnAdmin() noexcept {
+  return ::IsUserAnAdmin() != FALSE;
+}
+
+bool Win32SystemInfo::QueryOsVersion(OsVersion& version) noexcept {
+  OSVERSIONINFOEXW record;
+  ZeroMemory(&record, sizeof(record));
+  record.dwOSVersionInfoSize = sizeof(record);
+  // Deprecated for feature detection; here the reported version itself is
+  // what the decision is about.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&record))) return false;
+#pragma GCC diagnostic pop
+  version.major = record.dwMajorVersion;
+  version.minor = record.dwMinorVersion;
+  version.servicePackMajor = record.wServicePackMajor;
+  return true;
+}
+
+bool Win32SystemInfo::IsWindows64Bit() noexcept {
+#ifdef _WIN64
+  return true;
+#else
+  // IsWow64Process exists from XP SP2 on; looked up once per process.
+  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+  static bool lookedUp = false;
+  static IsWow64ProcessFn isWow64Process = nullptr;
+  if (!lookedUp) {
+    HMODULE kernel = ::GetModuleHandleW(L"kernel32");
+    if (kernel == nullptr) return false;
+    isWow64Process =
+        reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")));
+    lookedUp = true;
+  }
+  BOOL wow64 = FALSE;
+  return isWow64Process != nullptr && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+#endif
+}
+
+bool Win32Power::RestartSystem() noexcept {
+  HANDLE rawToken = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken)) return false;
+  unique_handle token(rawToken);
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  ::LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+  ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
+  // Also catches a token without the privilege, where the call succeeds.
+  if (::GetLastError() != ERROR_SUCCESS) return false;
+  return ::ExitWindowsEx(EWX_REBOOT | EWX_FORCE, SHTDN_REASON_MAJOR_APPLICATION) != FALSE;
+}
+
+}  // namespace orvex::win32

@@ -1,0 +1,210 @@
+// The Win32 layer against real Windows calls (Wine's).
+#include <windows.h>
+#include <msi.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win32/win32_platform.h"
+#include "program_driver.h"
+
+namespace orvex {
+namespace {
+
+std::u16string Text(const WideString& text) { return std::u16string(text.c_str(), text.Length()); }
+
+std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
+
+std::wstring SystemDirectory() {
+  wchar_t buffer[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(buffer, MAX_PATH);
+  return std::wstring(buffer, length);
+}
+
+struct ProcessCase {
+  std::wstring commandLine;
+  Status expected;
+  Status alsoAccepted = 0;  // Windows and Wine may name a missing path differently
+};
+
+TEST(Win32Platform, ProcessesReturnFullExitCodesOrTheStartError) {
+  win32::Win32Processes processes;
+  const std::wstring cmd = SystemDirectory() + L"\\cmd.exe";
+  const ProcessCase cases[] = {
+      {cmd + L" /c exit 0", 0},
+      {cmd + L" /c exit 3010", 3010},
+      {cmd + L" /c exit 1602", 1602},
+      {cmd + L" /c exit -1073741819", 0xC0000005u},  // as after a crash: unsigned, unchanged
+      {L"Z:\\no\\such\\directory\\Setup.exe -args \"/qb\"", ERROR_PATH_NOT_FOUND, ERROR_FILE_NOT_FOUND},
+      {L"no-such-program-here.exe", ERROR_FILE_NOT_FOUND},
+  };
+  for (const ProcessCase& c : cases) {
+    const WideString commandLine(U16(c.commandLine).c_str());
+    const char16_t* before = commandLine.c_str();
+    const Status status = processes.RunProcess(commandLine);
+    EXPECT_TRUE(status == c.expected || (c.alsoAccepted != 0 && status == c.alsoAccepted))
+        << testing::Utf8(c.commandLine) << " gave " << status;
+    EXPECT_EQ(Text(commandLine), U16(c.commandLine)) << "the caller's text is unchanged";
+    EXPECT_EQ(commandLine.c_str(), before);
+  }
+}
+
+TEST(Win32Platform, EnvironmentFollowsTheWindowsBufferConventions) {
+  win32::Win32Environment environment;
+  SetEnvironmentVariableW(L"ORVEX_TEST_VALUE", L"C:\\Temp\\");
+  EXPECT_EQ(environment.GetVariable(u"ORVEX_TEST_VALUE", nullptr, 0), 9u) << "size with the terminator";
+  char16_t buffer[32];
+  EXPECT_EQ(environment.GetVariable(u"ORVEX_TEST_VALUE", buffer, 32), 8u);
+  EXPECT_EQ(std::u16string(buffer), u"C:\\Temp\\");
+
+  SetEnvironmentVariableW(L"ORVEX_TEST_VALUE", nullptr);
+  EXPECT_EQ(environment.GetVariable(u"ORVEX_TEST_VALUE", buffer, 32), 0u);
+  EXPECT_EQ(environment.LastError(), static_cast<Status>(ERROR_ENVVAR_NOT_FOUND));
+
+  char16_t directory[MAX_PATH];
+  const std::uint32_t length = environment.GetSystemDirectory(directory, MAX_PATH - 1);
+  EXPECT_EQ(std::u16string(directory, length), U16(SystemDirectory()));
+  EXPECT_GT(environment.GetCurrentDirectory(MAX_PATH, directory), 0u);
+
+  SYSTEMTIME before;
+  GetLocalTime(&before);
+  const CalendarTime now = environment.LocalNow();
+  EXPECT_EQ(now.year, before.wYear);
+  EXPECT_EQ(now.month, before.wMonth);
+  EXPECT_EQ(now.day, before.wDay);
+  EXPECT_EQ(now.hour, before.wHour);
+}
+
+TEST(Win32Platform, FileSearchListsEntriesWithoutRegardToCase) {
+  const std::wstring root = testing::WorkDirectory() + L"\\search";
+  CreateDirectoryW(root.c_str(), nullptr);
+  CreateDirectoryW((root + L"\\x64").c_str(), nullptr);
+  const std::wstring file = root + L"\\x64\\OrvexCom-X64.msi";
+  CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+
+  win32::Win32FileSystem files;
+  FoundEntry entry;
+  {
+    FileSearch search(files);
+    ASSERT_TRUE(search.First(WideString(U16(root + L"\\x64\\orvexcom*x64*").c_str()), entry));
+    EXPECT_EQ(Text(entry.name), u"OrvexCom-X64.msi");
+    EXPECT_FALSE(entry.directory);
+    EXPECT_FALSE(search.Next(entry));
+  }
+  {
+    FileSearch search(files);
+    ASSERT_TRUE(search.First(WideString(U16(root + L"\\*").c_str()), entry));
+    std::u16string names;
+    do {
+      names += Text(entry.name) + (entry.directory ? u"/ " : u" ");
+    } while (search.Next(entry));
+    EXPECT_NE(names.find(u"x64/"), std::u16string::npos) << testing::Utf8(std::wstring(names.begin(), names.end()));
+  }
+  FileSearch none(files);
+  EXPECT_FALSE(none.First(WideString(U16(root + L"\\*.nothing").c_str()), entry));
+
+  const WideString path(U16(file).c_str());
+  EXPECT_TRUE(files.PathExists(path));
+  EXPECT_TRUE(files.DeleteFile(path));
+  EXPECT_FALSE(files.PathExists(path));
+  EXPECT_FALSE(files.DeleteFile(path));
+}
+
+TEST(Win32Platform, RegistryKeysInTheThirtyTwoBitView) {
+  win32::Win32Registry registry;
+  constexpr std::uint32_t kReadWrite32 = KEY_READ | KEY_WRITE | KEY_WOW64_32KEY;
+  constexpr std::uint32_t kRead32 = KEY_READ | KEY_WOW64_32KEY;
+  static_assert(kReadWrite32 == 0x2021F && kRead32 == 0x20219);
+
+  EXPECT_EQ(registry.OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), static_cast<Status>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(registry.CreateUserKey(u"Software\\OrvexPlatformTest", kReadWrite32), 0u);
+  EXPECT_EQ(registry.CreateUserKey(u"Software\\OrvexPlatformTest", kReadWrite32), 0u) << "an existing key is opened";
+  EXPECT_EQ(registry.OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), 0u);
+  // HKCU\Software is shared by both views: the 64-bit view sees the key too.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\OrvexPlatformTest", 0, KEY_READ | KEY_WOW64_64KEY, &key),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+
+  EXPECT_EQ(registry.DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY), 0u);
+  EXPECT_EQ(registry.OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), static_cast<Status>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(registry.DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY),
+            static_cast<Status>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(registry.DeleteUserSubkey(u"NoSuchParent\\Below", kReadWrite32, u"X", KEY_WOW64_32KEY),
+            static_cast<Status>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST(Win32Platform, InstallerComesFromTheSystemDirectory) {
+  win32::Win32Installer installer;
+  installer.SetInternalUiNone();
+  const WideString unknown(u"{00000000-1111-2222-3333-444444444444}");
+  EXPECT_EQ(installer.QueryProductState(unknown), INSTALLSTATE_UNKNOWN);
+  EXPECT_EQ(installer.QueryFeatureState(unknown, WideString(u"NPORVEX")), INSTALLSTATE_UNKNOWN);
+  char16_t buffer[64];
+  std::uint32_t size = 64;
+  EXPECT_EQ(installer.GetProductInfo(unknown, u"VersionString", buffer, size),
+            static_cast<Status>(ERROR_UNKNOWN_PRODUCT));
+  InstallerHandle handle = 0;
+  EXPECT_NE(installer.OpenPackage(WideString(u"Z:\\no\\such.msi"), 1, handle), 0u);
+
+  HMODULE msi = GetModuleHandleW(L"msi.dll");
+  ASSERT_NE(msi, nullptr);
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(msi, path, MAX_PATH);
+  EXPECT_EQ(_wcsicmp(path, (SystemDirectory() + L"\\msi.dll").c_str()), 0) << testing::Utf8(path);
+}
+
+TEST(Win32Platform, SystemFacts) {
+  win32::Win32SystemInfo system;
+  EXPECT_TRUE(system.IsWindows64Bit()) << "a 64-bit process is the proof";
+  EXPECT_TRUE(system.IsUserAnAdmin()) << "resolved through ordinal 680";
+  OsVersion version;
+  ASSERT_TRUE(system.QueryOsVersion(version));
+  EXPECT_GE(version.major, 5u);
+}
+
+// An msi.dll planted beside the program must never be loaded: the program
+// takes the one in the system directory. The unsafe stand-in, which loads it
+// by bare name, shows that the test would see a planted load.
+TEST(PlantedLibrary, IsIgnoredByTheProgramButTakenByAnUnsafeLoader) {
+  const std::wstring folder = testing::WorkDirectory() + L"\\downloads";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring mark = folder + L"\\planted-dll-was-loaded";
+  SetEnvironmentVariableW(L"ORVEX_PLANTED_MARK", mark.c_str());
+  ASSERT_TRUE(CopyFileW(testing::Environment(L"ORVEX_PLANTED_DLL").c_str(), (folder + L"\\msi.dll").c_str(), FALSE));
+
+  struct Program {
+    std::wstring source;
+    const wchar_t* name;
+    bool loadsPlanted;
+  };
+  const Program programs[] = {
+      {testing::ProgramPath(), L"orvexplugin.exe", false},
+      {testing::Environment(L"ORVEX_UNSAFE_LOADER"), L"unsafe_loader.exe", true},
+  };
+  for (const Program& program : programs) {
+    SCOPED_TRACE(testing::Utf8(program.name));
+    // Make Wine prefer a DLL beside the program over its own, as Windows
+    // would for a DLL that is not a known DLL.
+    HKEY key = nullptr;
+    const std::wstring overrides = std::wstring(L"Software\\Wine\\AppDefaults\\") + program.name + L"\\DllOverrides";
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, overrides.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    const wchar_t value[] = L"native,builtin";
+    RegSetValueExW(key, L"msi", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value));
+    RegCloseKey(key);
+
+    DeleteFileW(mark.c_str());
+    const std::wstring copy = folder + L"\\" + program.name;
+    ASSERT_TRUE(CopyFileW(program.source.c_str(), copy.c_str(), FALSE));
+    testing::ProgramRun run;
+    ASSERT_TRUE(run.Start(copy, L"-silent", folder));
+    ASSERT_TRUE(run.WaitForExit().has_value());
+    EXPECT_EQ(GetFileAttributesW(mark.c_str()) != INVALID_FILE_ATTRIBUTES, program.loadsPlanted);
+  }
+}
+
+}  // namespace
+}  // namespace orvex
