@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "program_driver.h"
@@ -114,6 +115,74 @@ TEST_F(ProgramResources, SelectionDialogTemplateAndNoVersionResource) {
 
   HRSRC version = FindResourceW(module_, MAKEINTRESOURCEW(1), RT_VERSION);
   EXPECT_EQ(version, nullptr);
+}
+
+INT_PTR CALLBACK PlainDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+TEST_F(ProgramResources, SelectionDialogControlsAsLaidOut) {
+  HWND dialog = CreateDialogParamW(module_, MAKEINTRESOURCEW(ORVEX_DIALOG_SELECTION), nullptr, PlainDialog, 0);
+  ASSERT_NE(dialog, nullptr);
+  wchar_t text[256];
+  GetWindowTextW(dialog, text, 256);
+  EXPECT_STREQ(text, L"CSPSetup");
+  struct Control {
+    int id;
+    const wchar_t* className;
+    const wchar_t* text;
+    RECT units;  // x, y, width, height in dialog units
+    DWORD style;  // besides WS_CHILD
+  };
+  const Control controls[] = {
+      {ORVEX_ID_NEXT, L"Button", L"Далее", {90, 122, 50, 14}, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON},
+      {IDCANCEL, L"Button", L"Отмена", {147, 122, 50, 14}, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON},
+      {ORVEX_ID_RUSSIAN, L"Button", L"Русский", {12, 20, 42, 8}, WS_GROUP | BS_AUTORADIOBUTTON},
+      {ORVEX_ID_ENGLISH, L"Button", L"English", {12, 32, 42, 8}, BS_AUTORADIOBUTTON},
+      {ORVEX_ID_KC1, L"Button", L"KC1", {14, 69, 30, 8}, WS_GROUP | BS_AUTORADIOBUTTON},
+      {ORVEX_ID_KC2, L"Button", L"KC2", {14, 82, 30, 8}, BS_AUTORADIOBUTTON},
+      {ORVEX_ID_KC3, L"Button", L"KC3", {14, 94, 30, 8}, BS_AUTORADIOBUTTON},
+      {ORVEX_ID_LANGUAGE_FRAME, L"Button", L"Язык установки:", {6, 6, 191, 44}, BS_GROUPBOX},
+      {ORVEX_ID_LEVEL_FRAME, L"Button", L"Уровень безопасности:", {6, 55, 191, 54}, BS_GROUPBOX},
+      {ORVEX_ID_BANNER_FRAME, L"Button", L"ВЕЛТОН - ключевое слово в защите информации", {6, 6, 191, 103},
+       WS_VISIBLE | BS_GROUPBOX},
+      {ORVEX_ID_OPTIONS, L"Button", L"Опции", {7, 122, 50, 14}, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON},
+      {ORVEX_ID_WELCOME_TEXT, L"Static", nullptr, {15, 28, 174, 74}, WS_VISIBLE | WS_GROUP | SS_LEFT},
+  };
+  HWND child = GetWindow(dialog, GW_CHILD);
+  for (const Control& c : controls) {
+    SCOPED_TRACE(c.id);
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(child), c.id) << "template order";
+    wchar_t className[32];
+    GetClassNameW(child, className, 32);
+    EXPECT_EQ(_wcsicmp(className, c.className), 0);
+    if (c.text != nullptr) {
+      GetWindowTextW(child, text, 256);
+      EXPECT_EQ(testing::Utf8(text), testing::Utf8(c.text));
+    }
+    // The dialog is not shown, so WS_VISIBLE is read from the style itself.
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE)) & ~WS_CHILD & 0xFFFF00FFu, c.style & 0xFFFF00FFu);
+    // Each of x, y, width and height is converted on its own, as the dialog
+    // manager does.
+    RECT expected = c.units;
+    MapDialogRect(dialog, &expected);
+    RECT actual;
+    GetWindowRect(child, &actual);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
+    EXPECT_EQ(actual.left, expected.left);
+    EXPECT_EQ(actual.top, expected.top);
+    EXPECT_EQ(actual.right - actual.left, expected.right);
+    EXPECT_EQ(actual.bottom - actual.top, expected.bottom);
+    child = GetWindow(child, GW_HWNDNEXT);
+  }
+  EXPECT_EQ(child, nullptr);
+  GetDlgItemTextW(dialog, ORVEX_ID_WELCOME_TEXT, text, 256);
+  const std::wstring welcome = text;
+  EXPECT_EQ(std::count(welcome.begin(), welcome.end(), L'\n'), 5);
+  EXPECT_NE(welcome.find(L"\n\nБлагодарим за выбор Велтон CSP.\nДля продолжения установки нажимте \"Далее\",\n"),
+            std::wstring::npos);
+  const std::wstring lastLine = L"\nЕсли вы не знаете, что выбирать, нажмите \"Далее\".";
+  EXPECT_EQ(welcome.substr(welcome.size() - lastLine.size()), lastLine);
+  DestroyWindow(dialog);
 }
 
 }  // namespace
