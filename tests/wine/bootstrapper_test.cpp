@@ -10,14 +10,9 @@
 namespace orvex {
 namespace {
 
+using testing::Message;
 using testing::ProgramRun;
 using testing::Utf8;
-
-std::wstring Message(std::uint32_t id) {
-  WideString text;
-  EXPECT_TRUE(LoadMessage(id, text)) << id;
-  return std::wstring(reinterpret_cast<const wchar_t*>(text.c_str()), text.Length());
-}
 
 std::wstring Wide(const WideString& text) {
   return std::wstring(reinterpret_cast<const wchar_t*>(text.c_str()), text.Length());
@@ -25,12 +20,6 @@ std::wstring Wide(const WideString& text) {
 
 class Bootstrapper : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    HMODULE module = LoadLibraryExW(testing::ProgramPath().c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(module, nullptr);
-    AddMessageModule(module);
-  }
 
   void Start(ProgramRun& run, const std::wstring& arguments) {
     ASSERT_TRUE(run.Start(testing::ProgramPath(), arguments, testing::WorkDirectory())) << GetLastError();

@@ -13,14 +13,9 @@
 namespace orvex {
 namespace {
 
+using testing::Message;
 using testing::ProgramRun;
 using testing::Utf8;
-
-std::wstring Message(std::uint32_t id) {
-  WideString text;
-  EXPECT_TRUE(LoadMessage(id, text)) << id;
-  return std::wstring(reinterpret_cast<const wchar_t*>(text.c_str()), text.Length());
-}
 
 void SetString(HKEY key, const wchar_t* name, const wchar_t* value) {
   ASSERT_EQ(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
@@ -57,23 +52,13 @@ void PretendWindows(const Version& version) {
   RegCloseKey(key);
 }
 
-class OperatingSystemGate : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    HMODULE module = LoadLibraryExW(testing::ProgramPath().c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(module, nullptr);
-    AddMessageModule(module);
-  }
-};
-
 struct GateCase {
   Version version;
   DWORD exitCode;          // for a refusal
   std::uint32_t message;   // 0: the gate passes
 };
 
-TEST_F(OperatingSystemGate, RefusalsAndPassingNeighbours) {
+TEST(OperatingSystemGate, RefusalsAndPassingNeighbours) {
   const GateCase cases[] = {
       {{L"4.0", 4, 0, L"1381", 6}, 6, 116},
       {{L"5.0", 5, 0, L"2195", 1}, 3, 117},

@@ -1,5 +1,7 @@
 #include "program_driver.h"
 
+#include "resources/message_catalogue.h"
+
 #include <algorithm>
 
 namespace orvex::testing {
@@ -53,6 +55,20 @@ std::string Utf8(const std::wstring& text) {
 
 std::wstring ProgramPath() { return Environment(L"ORVEX_PROGRAM"); }
 std::wstring WorkDirectory() { return Environment(L"ORVEX_WORK"); }
+
+void UseProgramMessages() {
+  static HMODULE module = nullptr;
+  if (module != nullptr) return;
+  module = LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (module != nullptr) AddMessageModule(module);
+}
+
+std::wstring Message(std::uint32_t id) {
+  UseProgramMessages();
+  WideString text;
+  if (!LoadMessage(id, text)) return L"<no message " + std::to_wstring(id) + L">";
+  return std::wstring(reinterpret_cast<const wchar_t*>(text.c_str()), text.Length());
+}
 
 ProgramRun::~ProgramRun() {
   if (process_ != nullptr) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,5 +67,11 @@ std::string Utf8(const std::wstring& text);
 std::wstring ProgramPath();
 std::wstring WorkDirectory();
 std::wstring Environment(const wchar_t* name);
+
+// Makes the bootstrapper's own string table the first place LoadMessage
+// looks, so tests compare with what the program really shows.
+void UseProgramMessages();
+// A catalogue message as the program has it.
+std::wstring Message(std::uint32_t id);
 
 }  // namespace orvex::testing
