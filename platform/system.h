@@ -118,8 +118,7 @@ class Environment {
   [[nodiscard]] virtual std::uint32_t GetCurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept = 0;
   // The error of the last call that failed.
   [[nodiscard]] virtual Status LastError() noexcept = 0;
-  // The local calendar time of the current moment, as the C library's time
-  // and local-time conversions give it.
+  // The local calendar time of the current moment.
   [[nodiscard]] virtual CalendarTime LocalNow() noexcept = 0;
   // Writes text to standard output (reaches something only when redirected).
   virtual void WriteStandardOutput(const WideString& text) noexcept = 0;

@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <ctime>
-
 #include "platform/win32/win32_platform.h"
 
 namespace orvex::win32 {
@@ -23,17 +21,18 @@ Status Win32Environment::LastError() noexcept {
 }
 
 CalendarTime Win32Environment::LocalNow() noexcept {
-  // The C library's conversion, so that TZ is honoured as msvcrt does it.
-  const __time64_t now = _time64(nullptr);
+  // The system's own local time rather than the C library's: msvcrt.dll of
+  // Windows 2000 has no _time64 or _localtime64, and an import of them would
+  // keep the program from starting there at all.
+  SYSTEMTIME local;
+  ::GetLocalTime(&local);
   CalendarTime result;
-  const std::tm* local = _localtime64(&now);
-  if (local == nullptr) return result;
-  result.year = local->tm_year + 1900;
-  result.month = local->tm_mon + 1;
-  result.day = local->tm_mday;
-  result.hour = local->tm_hour;
-  result.minute = local->tm_min;
-  result.second = local->tm_sec;
+  result.year = local.wYear;
+  result.month = local.wMonth;
+  result.day = local.wDay;
+  result.hour = local.wHour;
+  result.minute = local.wMinute;
+  result.second = local.wSecond;
   return result;
 }
 

@@ -23,6 +23,12 @@ shell32=$(awk '/DLL Name:/ {in_dll = (tolower($3) == "shell32.dll")} in_dll' <<<
 grep -Eq '^\s*80+2a8\s' <<<"$shell32" || fail "IsUserAnAdmin is not imported by ordinal 680"
 grep -q 'IsUserAnAdmin' <<<"$shell32" && fail "IsUserAnAdmin is imported by name"
 
+# The 64-bit time and file functions of msvcrt.dll came after Windows 2000,
+# where an import of one would stop the program from starting.
+msvcrt=$(awk '/DLL Name:/ {in_dll = (tolower($3) == "msvcrt.dll")} in_dll && NF >= 3 {print $3}' <<<"$headers")
+late=$(grep -E '(time|stat|find[a-z]*|utime)(32)?i?64' <<<"$msvcrt" | tr '\n' ' ' || true)
+[[ -z $late ]] || fail "imports msvcrt functions that Windows 2000 lacks: $late"
+
 grep -Eq '^Subsystem\s+0*2\b' <<<"$headers" || fail "not a graphical-subsystem program"
 
 stripped=$(mktemp)
