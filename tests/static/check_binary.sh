@@ -29,6 +29,11 @@ msvcrt=$(awk '/DLL Name:/ {in_dll = (tolower($3) == "msvcrt.dll")} in_dll && NF 
 late=$(grep -E '(time|stat|find[a-z]*|utime)(32)?i?64' <<<"$msvcrt" | tr '\n' ' ' || true)
 [[ -z $late ]] || fail "imports msvcrt functions that Windows 2000 lacks: $late"
 
+# It runs elevated: keep address-space randomisation and no-execute data.
+for flag in DYNAMIC_BASE NX_COMPAT; do
+  grep -q "^\s*$flag\$" <<<"$headers" || fail "built without $flag"
+done
+
 grep -Eq '^Subsystem\s+0*2\b' <<<"$headers" || fail "not a graphical-subsystem program"
 
 stripped=$(mktemp)
