@@ -8,10 +8,7 @@ namespace orvex {
 // installer's exit code.
 using Status = std::uint32_t;
 
-inline constexpr Status kStatusSuccess = 0;
-inline constexpr Status kStatusNotEnoughMemory = 8;       // ERROR_NOT_ENOUGH_MEMORY
 inline constexpr Status kStatusCallNotImplemented = 120;  // ERROR_CALL_NOT_IMPLEMENTED
-inline constexpr Status kStatusPackageNotFound = 232;     // ERROR_NO_DATA
 inline constexpr Status kStatusUserCancelled = 1602;      // ERROR_INSTALL_USEREXIT
 
 }  // namespace orvex

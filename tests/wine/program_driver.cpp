@@ -56,15 +56,17 @@ std::string Utf8(const std::wstring& text) {
 std::wstring ProgramPath() { return Environment(L"ORVEX_PROGRAM"); }
 std::wstring WorkDirectory() { return Environment(L"ORVEX_WORK"); }
 
-void UseProgramMessages() {
+HMODULE ProgramModule() {
   static HMODULE module = nullptr;
-  if (module != nullptr) return;
-  module = LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  if (module != nullptr) AddMessageModule(module);
+  if (module == nullptr) {
+    module = LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (module != nullptr) AddMessageModule(module);
+  }
+  return module;
 }
 
 std::wstring Message(std::uint32_t id) {
-  UseProgramMessages();
+  ProgramModule();
   WideString text;
   if (!LoadMessage(id, text)) return L"<no message " + std::to_wstring(id) + L">";
   return std::wstring(reinterpret_cast<const wchar_t*>(text.c_str()), text.Length());

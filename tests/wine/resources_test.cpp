@@ -20,10 +20,8 @@ constexpr WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 class ProgramResources : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    module_ = LoadLibraryExW(testing::ProgramPath().c_str(), nullptr,
-                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    module_ = testing::ProgramModule();
     ASSERT_NE(module_, nullptr) << "cannot open " << testing::Utf8(testing::ProgramPath());
-    ASSERT_TRUE(AddMessageModule(module_));
   }
 
   static std::string Resource(LPCWSTR type, LPCWSTR name, WORD language) {
