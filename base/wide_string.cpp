@@ -114,16 +114,15 @@ void WideString::Reserve(std::size_t capacity) noexcept {
 }
 
 void WideString::Assign(const char16_t* text, std::size_t count) noexcept {
+  if (text == nullptr) count = 0;
+  // A shared buffer is left to its other owners (which also keeps text alive
+  // should it point into it); a private one is reused.
   if (data_ != nullptr && header()->references.load(std::memory_order_acquire) != 1) Release();
-  if (count == 0) {
-    if (data_ != nullptr) {
-      header()->length = 0;
-      data_[0] = 0;
-    }
-    return;
+  if (data_ != nullptr) {
+    header()->length = 0;  // the old units stay readable for a text inside them
+    if (count == 0) data_[0] = 0;
   }
-  if (data_ != nullptr) header()->length = 0;
-  Append(text, count);
+  AppendUnits(text, count);
 }
 
 void WideString::Append(const char16_t* text) noexcept {
@@ -131,11 +130,14 @@ void WideString::Append(const char16_t* text) noexcept {
 }
 
 void WideString::Append(const char16_t* text, std::size_t count) noexcept {
-  if (count == 0 || text == nullptr) return;
+  if (text == nullptr) return;
   std::size_t available = 0;
   for (; available < count && text[available] != 0; ++available) {
   }
-  count = available;
+  AppendUnits(text, available);
+}
+
+void WideString::AppendUnits(const char16_t* text, std::size_t count) noexcept {
   if (count == 0) return;
   const std::size_t length = Length();
   // The text may live inside this very buffer; keep that alive across Reserve.
@@ -150,7 +152,7 @@ void WideString::Append(const char16_t* text, std::size_t count) noexcept {
 
 void WideString::Append(const WideString& text) noexcept {
   WideString keep(text);  // appending a string to itself
-  Append(keep.c_str(), keep.Length());
+  AppendUnits(keep.c_str(), keep.Length());
 }
 
 void WideString::Prepend(const WideString& text) noexcept {
@@ -228,7 +230,7 @@ void WideString::AppendFormat(const char16_t* format, ...) noexcept {
 
 WideString WideString::Right(std::size_t position) const noexcept {
   WideString part;
-  if (position < Length()) part.Append(data_ + position, Length() - position);
+  if (position < Length()) part.AppendUnits(data_ + position, Length() - position);
   return part;
 }
 

@@ -151,6 +151,28 @@ TEST(WideString, AssignReplacesExactlyCountUnits) {
   EXPECT_EQ(Text(text), u"");
 }
 
+// A NUL at the start or inside the count must neither cut the copy short nor
+// leave the old text visible through c_str().
+TEST(WideString, AssignTakesEveryUnitOverAnyOldText) {
+  const std::u16string texts[] = {std::u16string(u"\0xyz", 4), std::u16string(u"ab\0cd", 5), u""};
+  for (const std::u16string& expected : texts) {
+    for (const bool shared : {false, true}) {
+      WideString text(u"old text");
+      const WideString other = shared ? text : WideString();
+      text.Assign(expected.data(), expected.size());
+      EXPECT_EQ(Text(text), expected) << shared;
+      EXPECT_EQ(std::u16string(text.c_str()), expected.c_str()) << shared;
+      EXPECT_EQ(Text(text.Right(0)), expected) << shared;
+    }
+  }
+  WideString text(u"old text");
+  text.Assign(nullptr, 3);
+  EXPECT_EQ(text.c_str()[0], 0);
+  text = WideString(u"old text");
+  text.Assign(text.c_str() + 4, 4);
+  EXPECT_EQ(Text(text), u"text");
+}
+
 TEST(WideString, MovedFromIsEmptyAndSelfAssignmentIsHarmless) {
   WideString a(u"x");
   WideString b(static_cast<WideString&&>(a));
