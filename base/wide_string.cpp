@@ -181,6 +181,10 @@ void AppendNumber(WideString& target, unsigned long long value, unsigned base, b
 }  // namespace
 
 void WideString::AppendFormat(const char16_t* format, ...) noexcept {
+  // The format or a %s text may point into this string: a second reference
+  // keeps the current buffer alive until the end, the first append writes to
+  // a private copy.
+  WideString keep(*this);
   va_list arguments;
   va_start(arguments, format);
   for (const char16_t* p = format; *p != 0; ++p) {

@@ -173,6 +173,16 @@ TEST(WideString, AssignTakesEveryUnitOverAnyOldText) {
   EXPECT_EQ(Text(text), u"text");
 }
 
+// A format or %s text inside the string itself outlives its growth.
+TEST(WideString, FormatsFromItsOwnText) {
+  WideString d(u"abc");
+  d.AppendFormat(u"%s-%s", d.c_str(), d.c_str());
+  EXPECT_EQ(Text(d), u"abcabc-abc");
+  WideString f(u"%s|%u");
+  f.AppendFormat(f.c_str(), u"a text long enough to move the buffer", 7u);
+  EXPECT_EQ(Text(f), u"%s|%ua text long enough to move the buffer|7");
+}
+
 TEST(WideString, MovedFromIsEmptyAndSelfAssignmentIsHarmless) {
   WideString a(u"x");
   WideString b(static_cast<WideString&&>(a));
