@@ -17,6 +17,17 @@ namespace {
 
 constexpr char16_t kEmpty[1] = {0};
 
+// The most units one buffer may hold: with header and terminator it stays
+// within PTRDIFF_MAX bytes (more than any allocator hands out), so the byte
+// count cannot wrap.
+constexpr std::size_t kHeaderLimit = 64;
+constexpr std::size_t kMaxCapacity = (static_cast<std::size_t>(PTRDIFF_MAX) - kHeaderLimit) / sizeof(char16_t) - 1;
+
+// length + count without wrapping: a sum past the limit stays past it.
+std::size_t AddUnits(std::size_t length, std::size_t count) noexcept {
+  return count > kMaxCapacity - length ? kMaxCapacity + 1 : length + count;
+}
+
 }  // namespace
 
 std::size_t TextLength(const char16_t* text) noexcept {
@@ -84,6 +95,9 @@ const char16_t* WideString::c_str() const noexcept {
 }
 
 WideString::Header* WideString::AllocateHeader(std::size_t capacity) noexcept {
+  static_assert(sizeof(Header) <= kHeaderLimit);
+  // A byte count that wrapped would hand back a tiny block for a huge string.
+  if (capacity > kMaxCapacity) StringMemoryExhausted();
   void* block = ProvideStringMemory(sizeof(WideString::Header) + (capacity + 1) * sizeof(char16_t));
   auto* h = new (block) WideString::Header{};
   h->references.store(1, std::memory_order_relaxed);
@@ -101,8 +115,10 @@ void WideString::Reserve(std::size_t capacity) noexcept {
   }
   if (capacity < length) capacity = length;
   // Grow geometrically so that repeated appends stay linear.
-  if (data_ != nullptr && capacity < header()->capacity * 2 && capacity > header()->capacity) {
-    capacity = header()->capacity * 2;
+  if (data_ != nullptr) {
+    const std::size_t current = header()->capacity;
+    const std::size_t doubled = current <= kMaxCapacity / 2 ? current * 2 : kMaxCapacity;
+    if (capacity > current && capacity < doubled) capacity = doubled;
   }
   Header* fresh = AllocateHeader(capacity);
   auto* units = reinterpret_cast<char16_t*>(fresh + 1);
@@ -144,7 +160,7 @@ void WideString::AppendUnits(const char16_t* text, std::size_t count) noexcept {
   const bool inside = data_ != nullptr && text >= data_ && text <= data_ + header()->capacity;
   WideString keep;
   if (inside) keep = *this;
-  Reserve(length + count);
+  Reserve(AddUnits(length, count));
   std::memmove(data_ + length, text, count * sizeof(char16_t));
   header()->length = length + count;
   data_[length + count] = 0;

@@ -80,5 +80,7 @@ class WideString {
 // process.
 [[nodiscard]] void* ProvideStringMemory(std::size_t bytes) noexcept;
 void ReturnStringMemory(void* block) noexcept;
+// Ends the process as exhausted memory does; for sizes no block can hold.
+[[noreturn]] void StringMemoryExhausted() noexcept;
 
 }  // namespace orvex

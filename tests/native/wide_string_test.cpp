@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdint>
 #include <string>
 
 namespace orvex {
@@ -181,6 +183,14 @@ TEST(WideString, FormatsFromItsOwnText) {
   WideString f(u"%s|%u");
   f.AppendFormat(f.c_str(), u"a text long enough to move the buffer", 7u);
   EXPECT_EQ(Text(f), u"%s|%ua text long enough to move the buffer|7");
+}
+
+// Sizes whose byte count would wrap end the process as exhausted memory does.
+TEST(WideStringDeathTest, SizesNoBlockCanHoldEndTheProcess) {
+  for (const std::size_t units : {SIZE_MAX, SIZE_MAX / 2 - 11, static_cast<std::size_t>(PTRDIFF_MAX)}) {
+    WideString text(u"abc");
+    EXPECT_EXIT(text.GetBuffer(units)[0] = u'x', testing::KilledBySignal(SIGABRT), "") << units;
+  }
 }
 
 TEST(WideString, MovedFromIsEmptyAndSelfAssignmentIsHarmless) {
