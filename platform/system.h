@@ -141,7 +141,8 @@ class Processes {
 using InstallerHandle = std::uint32_t;
 
 // Windows Installer. Without a usable msi.dll every call fails with 1601
-// (ERROR_INSTALL_SERVICE_FAILURE) and every state is unknown (-1).
+// (ERROR_INSTALL_SERVICE_FAILURE) and every state is unknown (-1). A Windows
+// Installer older than 3.0 has no source list: those two calls fail with 120.
 class Installer {
  public:
   // Sets the Windows Installer user-interface level of the process to none.
