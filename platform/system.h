@@ -141,7 +141,8 @@ class Processes {
 using InstallerHandle = std::uint32_t;
 
 // Windows Installer. Without a usable msi.dll every call fails with 1601
-// (ERROR_INSTALL_SERVICE_FAILURE) and every state is unknown (-1).
+// (ERROR_INSTALL_SERVICE_FAILURE) and every state is unknown (-1). A Windows
+// Installer older than 3.0 has no source list: those two calls fail with 120.
 class Installer {
  public:
   // Sets the Windows Installer user-interface level of the process to none.
@@ -185,9 +186,12 @@ class Registry {
 
 class Power {
  public:
-  // Enables the shutdown privilege and asks Windows to restart at once,
-  // closing programs without asking. True when Windows accepted.
-  [[nodiscard]] virtual bool RestartSystem() noexcept = 0;
+  // Enables the shutdown privilege in the process token. False when the
+  // token cannot be opened or does not hold the privilege.
+  [[nodiscard]] virtual bool EnableShutdownPrivilege() noexcept = 0;
+  // Asks Windows to restart at once, closing programs without asking. True
+  // when Windows accepted the request.
+  [[nodiscard]] virtual bool RequestRestart() noexcept = 0;
 
  protected:
   ~Power() = default;

@@ -26,7 +26,8 @@ Status Win32Processes::RunProcess(const WideString& commandLine) noexcept {
   unique_handle thread(info.hThread);
   unique_handle process(info.hProcess);
   ::WaitForSingleObject(process.get(), INFINITE);
-  ::GetExitCodeProcess(process.get(), &exitCode);
+  // An unread exit code must not pass for the child's success.
+  if (!::GetExitCodeProcess(process.get(), &exitCode)) return ::GetLastError();
   return exitCode;
 }
 

@@ -115,7 +115,7 @@ class FakeFileSystem final : public FileSystem {
 
   bool FindFirst(const WideString& pattern, FoundEntry& entry, SearchHandle& search) noexcept override {
     patternsSearched.push_back(Text(pattern));
-    const std::u16string text = Text(pattern);
+    const std::u16string text = Absolute(Text(pattern));
     const std::size_t slash = text.rfind(u'\\');
     const std::u16string directory = slash == std::u16string::npos ? u"" : text.substr(0, slash);
     const std::u16string namePattern = slash == std::u16string::npos ? text : text.substr(slash + 1);
@@ -167,6 +167,15 @@ class FakeFileSystem final : public FileSystem {
     std::size_t next;
   };
 
+  // Relative patterns are resolved against this, as Windows does against
+  // the process's current directory.
+  std::u16string Absolute(const std::u16string& path) const {
+    if ((path.size() > 1 && path[1] == u':') || (!path.empty() && path[0] == u'\\')) return path;
+    const bool root = !currentDirectory.empty() && currentDirectory.back() == u'\\';
+    return currentDirectory + (root ? u"" : u"\\") + path;
+  }
+
+  std::u16string currentDirectory = u"D:\\dist";
   std::set<std::u16string> existing;  // paths that exist without being listed
   std::vector<Entry> entries;
   std::map<SearchHandle, OpenSearch> searches;  // open ones: empty after a well-behaved caller
@@ -259,6 +268,10 @@ class FakeInstaller final : public Installer {
     if (productInfoStatus != 0) return productInfoStatus;
     const auto found = productInfo.find(Text(productCode) + u"/" + attribute);
     if (found == productInfo.end()) return 1605;  // ERROR_UNKNOWN_PRODUCT
+    if (buffer == nullptr) {  // no buffer: the length, and success
+      size = static_cast<std::uint32_t>(found->second.size());
+      return 0;
+    }
     return CopyValue(found->second, buffer, size);
   }
   Status OpenPackage(const WideString& path, std::uint32_t options, InstallerHandle& handle) noexcept override {
@@ -356,12 +369,18 @@ class FakeRegistry final : public Registry {
 
 class FakePower final : public Power {
  public:
-  bool RestartSystem() noexcept override {
+  bool EnableShutdownPrivilege() noexcept override {
+    ++privilegeRequests;
+    return privilegeHeld;
+  }
+  bool RequestRestart() noexcept override {
     ++restarts;
     return restartAccepted;
   }
 
+  int privilegeRequests = 0;
   int restarts = 0;
+  bool privilegeHeld = true;
   bool restartAccepted = true;
 };
 
