@@ -34,8 +34,15 @@ class FakeUi final : public Ui {
     return answer;
   }
 
+  bool ShowSelectionDialog() noexcept override {
+    ++dialogs;
+    return !dialogCancelled;
+  }
+
   std::vector<ShownBox> shown;
   std::deque<int> answers;  // next answers; Yes or OK when empty
+  int dialogs = 0;
+  bool dialogCancelled = false;
 };
 
 class FakeCommandLine final : public CommandLineSource {
@@ -234,8 +241,9 @@ class FakeEnvironment final : public Environment {
 
 class FakeProcesses final : public Processes {
  public:
-  Status RunProcess(const WideString& commandLine) noexcept override {
+  Status RunProcess(const WideString& commandLine, bool& exitCodeRead) noexcept override {
     commandLines.push_back(Text(commandLine));
+    exitCodeRead = !startFails;
     if (results.empty()) return 0;
     const Status result = results.front();
     results.pop_front();
@@ -244,6 +252,7 @@ class FakeProcesses final : public Processes {
 
   std::vector<std::u16string> commandLines;
   std::deque<Status> results;  // exit codes of the next runs; 0 when empty
+  bool startFails = false;     // results are then start errors, not exit codes
 };
 
 class FakeInstaller final : public Installer {

@@ -45,7 +45,9 @@ TEST(Win32Platform, ProcessesReturnFullExitCodesOrTheStartError) {
   for (const ProcessCase& c : cases) {
     const WideString commandLine(U16(c.commandLine).c_str());
     const char16_t* before = commandLine.c_str();
-    const Status status = processes.RunProcess(commandLine);
+    bool exitCodeRead = false;
+    const Status status = processes.RunProcess(commandLine, exitCodeRead);
+    EXPECT_EQ(exitCodeRead, c.commandLine.find(L"exit") != std::wstring::npos);
     EXPECT_TRUE(status == c.expected || (c.alsoAccepted != 0 && status == c.alsoAccepted))
         << testing::Utf8(c.commandLine) << " gave " << status;
     EXPECT_EQ(Text(commandLine), U16(c.commandLine)) << "the caller's text is unchanged";
