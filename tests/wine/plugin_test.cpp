@@ -99,6 +99,7 @@ BOOL CALLBACK FindInstallerBox(HWND window, LPARAM parameter) {
 }
 
 struct Outcome {
+  std::string started;  // local time, as the log timestamp has it
   std::optional<DWORD> exitCode;
   std::string output;
   std::vector<std::wstring> texts;           // of the program's boxes
@@ -136,7 +137,7 @@ class PluginScenario : public ::testing::Test {
   // Runs the program in a distribution, checks that it shows the expected
   // boxes in order and no other, answers them, and OKs msiexec's own boxes.
   Outcome Run(const std::wstring& directory, const std::wstring& arguments, const std::vector<Expected>& boxes) {
-    Outcome outcome;
+    Outcome outcome{Now()};
     ProgramRun run;
     if (!run.Start(testing::ProgramPath(), arguments, directory)) {
       ADD_FAILURE() << "cannot start: " << GetLastError();
@@ -208,14 +209,14 @@ class PluginScenario : public ::testing::Test {
   // The log of a run that logged to TMP: the only one there, named after the
   // package and the timestamp that the program printed. It is then set
   // aside, as a run in the same second logs to the same name.
-  Log LogOfRun(const Outcome& outcome, const std::string& before) const {
+  Log LogOfRun(const Outcome& outcome) const {
     const std::vector<std::wstring> logs = Logs();
     std::smatch stamp;
     if (logs.size() != 1 || !std::regex_match(outcome.output, stamp, std::regex(R"((\d{4}(-\d\d){5})\n)"))) {
       ADD_FAILURE() << logs.size() << " logs, standard output '" << outcome.output << "'";
       return {};
     }
-    EXPECT_LE(before, stamp[1].str()) << "the local time of the run";
+    EXPECT_LE(outcome.started, stamp[1].str()) << "the local time of the run";
     EXPECT_GE(Now(), stamp[1].str());
     EXPECT_EQ(Utf8(logs[0]), "orvexcom-x64.msi_" + stamp[1].str() + ".log");
     Log log{tmp_ + L"\\" + logs[0], ReadFile(tmp_ + L"\\" + logs[0])};
@@ -244,13 +245,12 @@ class PluginVersions : public PluginScenario {};
 // agreed to and asked for by -reinstall.
 TEST_F(PluginInstall, FreshInstallThenSameVersionAgain) {
   const std::wstring dist = Dist(L"normal-2.0.9");
-  std::string before = Now();
   Outcome outcome = Run(dist, L"", {Question(), Installed()});
   EXPECT_EQ(outcome.exitCode, 0u);
   EXPECT_EQ(MsiQueryProductStateW(kProduct), INSTALLSTATE_DEFAULT);
   EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), L"2.0.9");
   EXPECT_EQ(MsiQueryFeatureStateW(kProduct, L"NPORVEX"), INSTALLSTATE_LOCAL);
-  ExpectProperties(LogOfRun(outcome, before).text, L"normal-2.0.9", {"ADDNPORVEX = 1"});
+  ExpectProperties(LogOfRun(outcome).text, L"normal-2.0.9", {"ADDNPORVEX = 1"});
   EXPECT_TRUE(outcome.installerBoxes.empty());
   EXPECT_FALSE(MarkerExists());
 
@@ -264,15 +264,13 @@ TEST_F(PluginInstall, FreshInstallThenSameVersionAgain) {
   EXPECT_EQ(outcome.output, "") << "no installer ran";
   EXPECT_TRUE(Logs().empty());
 
-  before = Now();
   outcome = Run(dist, L"", {Question(), SameVersion(IDYES), Installed()});
   EXPECT_EQ(outcome.exitCode, 0u);
-  ExpectProperties(LogOfRun(outcome, before).text, L"normal-2.0.9", {"REINSTALL = ALL", "REINSTALLMODE = vomus"});
+  ExpectProperties(LogOfRun(outcome).text, L"normal-2.0.9", {"REINSTALL = ALL", "REINSTALLMODE = vomus"});
 
-  before = Now();
   outcome = Run(dist, L"-reinstall", {Question(), Installed()});
   EXPECT_EQ(outcome.exitCode, 0u);
-  ExpectProperties(LogOfRun(outcome, before).text, L"normal-2.0.9", {"REINSTALL = ALL", "REINSTALLMODE = vomus"});
+  ExpectProperties(LogOfRun(outcome).text, L"normal-2.0.9", {"REINSTALL = ALL", "REINSTALLMODE = vomus"});
   EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), L"2.0.9");
 }
 
@@ -280,11 +278,10 @@ TEST_F(PluginInstall, FreshInstallThenSameVersionAgain) {
 // user's log switch, which leaves the program's log out.
 TEST_F(PluginInstall, FailureNamesTheLogUnlessTheUserChoseIt) {
   const std::wstring dist = Dist(L"fail-2.0.9");
-  const std::string before = Now();
   Outcome outcome = Run(dist, L"", {Question(), Failed(nullptr)});
   EXPECT_EQ(outcome.exitCode, 1603u);
   EXPECT_EQ(outcome.installerBoxes.size(), 1u) << "msiexec reports the failure itself under /qb";
-  const Log log = LogOfRun(outcome, before);
+  const Log log = LogOfRun(outcome);
   EXPECT_NE(log.text.find("OrvexSampleFail"), std::string::npos);
   ASSERT_EQ(outcome.texts.size(), 2u);
   EXPECT_EQ(Utf8(outcome.texts[1]), Utf8(Message(106) + L": 1603.\nInstall log: " + log.path));
@@ -323,12 +320,11 @@ TEST_F(PluginInstall, MissingPackage) {
 TEST_F(PluginVersions, UpdateWithoutQuestionAndNoDowngrade) {
   InstallDirectly(L"normal-2.0.9");
   DropCachedPackage();
-  std::string before = Now();
   Outcome outcome = Run(Dist(L"normal-2.0.10"), L"", {Question(), Installed()});
   EXPECT_EQ(outcome.exitCode, 0u);
   EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), L"2.0.10");
   EXPECT_EQ(MsiQueryFeatureStateW(kProduct, L"NPORVEX"), INSTALLSTATE_LOCAL);
-  ExpectProperties(LogOfRun(outcome, before).text, L"normal-2.0.10", {"REINSTALL = ALL", "REINSTALLMODE = vomus"});
+  ExpectProperties(LogOfRun(outcome).text, L"normal-2.0.10", {"REINSTALL = ALL", "REINSTALLMODE = vomus"});
 
   DropCachedPackage();
   outcome = Run(Dist(L"normal-2.0.9"), L"", {Question(), NewerInstalled(), Installed()});
