@@ -40,10 +40,15 @@ void RemovePlugin() {
   ASSERT_EQ(MsiConfigureProductW(kProduct, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT), 0u);
 }
 
-// Local time in the log-name form; strings of this form sort by time.
-std::string LocalNow() {
+// Local time in the log-name form, seconds later; strings of this form sort
+// by time.
+std::string LocalNow(int seconds = 0) {
   SYSTEMTIME t;
   GetLocalTime(&t);
+  ULARGE_INTEGER ticks;
+  SystemTimeToFileTime(&t, reinterpret_cast<FILETIME*>(&ticks));
+  ticks.QuadPart += seconds * 10000000ull;
+  FileTimeToSystemTime(reinterpret_cast<FILETIME*>(&ticks), &t);
   char text[32];
   snprintf(text, sizeof(text), "%04u-%02u-%02u-%02u-%02u-%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
            t.wSecond);
@@ -79,6 +84,16 @@ class Scenario {
     EXPECT_TRUE(run.Start(testing::ProgramPath(), arguments, directory)) << GetLastError();
   }
 
+  // Empty logs for each second of the next half minute, as if the setup
+  // program had written its log where it was told to.
+  void WriteLogsAhead(const std::wstring& directory) const {
+    for (int second = 0; second < 30; ++second) {
+      const std::string stamp = LocalNow(second);
+      const std::wstring path = tmp_ + L"\\" + directory + L"_" + std::wstring(stamp.begin(), stamp.end()) + L".log";
+      CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+  }
+
   // The command lines the stand-ins recorded, in order.
   std::vector<std::string> Calls() const {
     std::ifstream file((tmp_ + L"\\setup-calls.log").c_str(), std::ios::binary);
@@ -106,6 +121,8 @@ class Scenario {
     return stamps.size();
   }
 
+  const std::wstring& Tmp() const { return tmp_; }
+
   ProgramRun run;
 
  private:
@@ -113,14 +130,17 @@ class Scenario {
   std::string started_;
 };
 
-// Waits for the next box, checks it and answers it.
-void Answer(ProgramRun& run, std::uint32_t caption, const std::wstring& text, int answer) {
+// Waits for the next box, checks it (its text unless text is empty) and
+// answers it; returns its text.
+std::wstring Answer(ProgramRun& run, std::uint32_t caption, const std::wstring& text, int answer) {
   const auto box = run.WaitForBox();
-  ASSERT_TRUE(box.has_value()) << "no box came: " << Utf8(text);
+  EXPECT_TRUE(box.has_value()) << "no box came: " << Utf8(text);
+  if (!box.has_value()) return L"<no box>";
   EXPECT_EQ(Utf8(box->caption), Utf8(Message(caption)));
-  EXPECT_EQ(Utf8(box->text), Utf8(text));
+  if (!text.empty()) EXPECT_EQ(Utf8(box->text), Utf8(text));
   EXPECT_EQ(box->buttons, (answer == IDOK ? std::vector<int>{IDOK} : std::vector<int>{IDYES, IDNO}));
   run.Press(*box, answer);
+  return box->text;
 }
 
 const std::string kCsp = "csp\\Setup.exe -args \"/qb /Lv! <log> \" -noreboot -root";
@@ -170,7 +190,8 @@ struct FailureCase {
   const wchar_t* arguments;
   const wchar_t* cspExit;
   const wchar_t* ucspExit;
-  bool withoutSetup;  // csp\ holds no Setup.exe
+  bool withoutSetup;      // csp\ holds no Setup.exe
+  const wchar_t* logged;  // the failing provider, when its setup wrote its log
   std::uint32_t question;  // 0: silent
   DWORD code;
   std::vector<std::string> calls;
@@ -179,11 +200,11 @@ struct FailureCase {
 TEST(ProviderSetup, FailingOrMissingSetupEndsTheRunWithItsCode) {
   const FailureCase cases[] = {
       // A restart request is a failure, and the UCSP is not started.
-      {L"-csp -ucsp", L"3010", nullptr, false, 125, 3010, {kCsp}},
-      {L"-csp -ucsp", nullptr, L"1603", false, 125, 1603, {kCsp, kUcsp}},
-      {L"-ucsp", nullptr, L"-1", false, 122, 0xFFFFFFFFu, {kUcsp}},
-      {L"-csp", nullptr, nullptr, true, 102, ERROR_FILE_NOT_FOUND, {}},
-      {L"-silent -csp", L"3010", nullptr, false, 0, 3010, {kCsp + " -silent"}},
+      {L"-csp -ucsp", L"3010", nullptr, false, nullptr, 125, 3010, {kCsp}},
+      {L"-csp -ucsp", nullptr, L"1603", false, L"ucsp", 125, 1603, {kCsp, kUcsp}},
+      {L"-ucsp", nullptr, L"-1", false, nullptr, 122, 0xFFFFFFFFu, {kUcsp}},
+      {L"-csp", nullptr, nullptr, true, nullptr, 102, ERROR_FILE_NOT_FOUND, {}},
+      {L"-silent -csp", L"3010", nullptr, false, nullptr, 0, 3010, {kCsp + " -silent"}},
   };
   const std::wstring withoutSetup = testing::WorkDirectory() + L"\\without-setup";
   CreateDirectoryW(withoutSetup.c_str(), nullptr);
@@ -192,15 +213,25 @@ TEST(ProviderSetup, FailingOrMissingSetupEndsTheRunWithItsCode) {
     SCOPED_TRACE(Utf8(c.arguments) + " exit " + std::to_string(c.code));
     RemovePlugin();
     Scenario s(c.arguments, c.cspExit, c.ucspExit, c.withoutSetup ? withoutSetup : Distribution());
+    if (c.logged != nullptr) s.WriteLogsAhead(c.logged);
+    std::wstring failure;
     if (c.question != 0) {
       Answer(s.run, 104, Message(c.question), IDYES);
-      // No log file exists, so no "Install log:" line.
-      Answer(s.run, 129, Message(105) + L": " + std::to_wstring(c.code) + L".\n", IDOK);
+      failure = Answer(s.run, 129, L"", IDOK);
     }
     EXPECT_FALSE(s.run.WaitForBox().has_value()) << "no other box";
     EXPECT_EQ(s.run.WaitForExit(), c.code);
-    s.ExpectCalls(c.calls);
+    const std::size_t stamps = s.ExpectCalls(c.calls);
     EXPECT_FALSE(PluginInstalled());
+    if (c.question == 0) continue;
+    std::wstring expected = Message(105) + L": " + std::to_wstring(c.code) + L".\n";
+    // The failing setup's log is named only when a file is there; its
+    // stamp is the last one printed.
+    if (c.logged != nullptr && stamps > 0) {
+      const std::string stamp = Lines(s.run.Output())[stamps - 1];
+      expected += L"Install log: " + s.Tmp() + L"\\" + c.logged + L"_" + std::wstring(stamp.begin(), stamp.end()) + L".log";
+    }
+    EXPECT_EQ(Utf8(failure), Utf8(expected));
   }
 }
 
