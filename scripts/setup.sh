@@ -9,6 +9,7 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686  # windres, dlltool, objdump
   wine wine64                                        # running the 64-bit program
   xvfb xauth                                         # a display for its boxes
+  fonts-wine                                         # Wine's Tahoma and Marlett for the pictures
   wixl msitools                                      # the sample packages
   python3                                            # the icon script
 )

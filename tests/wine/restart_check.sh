@@ -9,12 +9,12 @@
 set -euo pipefail
 source "$(dirname "$0")/wine_common.sh"
 state=$1
-[[ -f $state/display ]] || { echo "the display fixture did not run"; exit 1; }
-export DISPLAY WINEPREFIX=$state/prefixes/restart
-DISPLAY=$(cat "$state/display")
+[[ -f $state/template/.orvex-template-ready ]] || { echo "the template fixture did not run"; exit 1; }
+export WINEPREFIX=$state/prefixes/restart
 rm -rf "$WINEPREFIX"
 cp -a "$state/template" "$WINEPREFIX"
-trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
+use_private_display
+trap '"$WINESERVER" -k 2>/dev/null || true; stop_private_display' EXIT
 dist=$ORVEX_DISTS_UNIX/reboot-2.0.9
 
 failed=0

@@ -1,6 +1,9 @@
 #!/bin/bash
 # Runs one group of Windows tests in a fresh copy of the template prefix.
-#   run_group.sh STATE_DIR GROUP [--winver VERSION] -- PROGRAM [ARGUMENTS...]
+#   run_group.sh STATE_DIR GROUP [--winver VERSION] [--locale LOCALE] -- PROGRAM [ARGUMENTS...]
+# --locale sets LC_ALL for every Wine process of the group: Wine takes the
+# system and user-interface languages from it (the locale need not be
+# generated), not from the prefix's registry.
 # The program sees ORVEX_WORK, a scratch directory of the group, and each
 # ORVEX_<NAME>_UNIX of the environment as ORVEX_<NAME>, as Windows paths.
 set -euo pipefail
@@ -8,25 +11,26 @@ source "$(dirname "$0")/wine_common.sh"
 state=$1 group=$2
 shift 2
 winver=""
+wine=("$WINE64")
 while [[ $1 != -- ]]; do
   case $1 in
     --winver) winver=$2; shift 2 ;;
+    --locale) wine=(env "LC_ALL=$2" "$WINE64"); shift 2 ;;
     *) echo "unknown option $1"; exit 2 ;;
   esac
 done
 shift
 
-[[ -f $state/display ]] || { echo "the display fixture did not run"; exit 1; }
-export DISPLAY
-DISPLAY=$(cat "$state/display")
+[[ -f $state/template/.orvex-template-ready ]] || { echo "the template fixture did not run"; exit 1; }
 export WINEPREFIX=$state/prefixes/$group
 rm -rf "$WINEPREFIX" "$state/work/$group"
 mkdir -p "$state/prefixes" "$state/work/$group"
 cp -a "$state/template" "$WINEPREFIX"
-trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
+use_private_display
+trap '"$WINESERVER" -k 2>/dev/null || true; stop_private_display' EXIT
 
 if [[ -n $winver ]]; then
-  "$WINE64" winecfg -v "$winver"
+  "${wine[@]}" winecfg -v "$winver"
 fi
 
 # Every ORVEX_<NAME>_UNIX path reaches the tests as ORVEX_<NAME>, a Windows path.
@@ -38,7 +42,7 @@ export ORVEX_WORK
 
 status=0
 output=$state/work/$group.log
-"$WINE64" "$@" 2>&1 | tee "$output" || status=$?
+"${wine[@]}" "$@" 2>&1 | tee "$output" || status=$?
 # A filter that matches no test would pass silently; a group must run some.
 if ((status == 0)) && ! grep -Eq '^\[  PASSED  \] [1-9][0-9]* tests?\.' "$output"; then
   echo "run_group: no test ran in group $group"

@@ -13,3 +13,26 @@ windows_path() {
   unix_path=$(realpath "$1")
   echo "Z:${unix_path//\//\\}"
 }
+
+# Starts an Xvfb of the caller's own and points DISPLAY at it; the caller
+# stops it with stop_private_display. Groups that run side by side then
+# cannot cover one another's boxes, which matters where a check reads a
+# box's pixels. Xvfb picks the free display number itself (-displayfd).
+use_private_display() {
+  local number_file
+  number_file=$(mktemp)
+  setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 </dev/null &
+  PRIVATE_XVFB_PID=$!
+  for _ in $(seq 100); do
+    [[ -s $number_file ]] && break
+    sleep 0.05
+  done
+  [[ -s $number_file ]] || { echo "no private display could be started"; rm -f "$number_file"; return 1; }
+  export DISPLAY=":$(tr -d '\n' <"$number_file")"
+  rm -f "$number_file"
+}
+
+stop_private_display() {
+  [[ -n ${PRIVATE_XVFB_PID:-} ]] && kill "$PRIVATE_XVFB_PID" 2>/dev/null
+  return 0
+}
