@@ -185,9 +185,12 @@ class Registry {
 
 class Power {
  public:
-  // Enables the shutdown privilege and asks Windows to restart at once,
-  // closing programs without asking. True when Windows accepted.
-  [[nodiscard]] virtual bool RestartSystem() noexcept = 0;
+  // Enables the shutdown privilege in the process token. False when the
+  // token cannot be opened or does not hold the privilege.
+  [[nodiscard]] virtual bool EnableShutdownPrivilege() noexcept = 0;
+  // Asks Windows to restart at once, closing programs without asking. True
+  // when Windows accepted the request.
+  [[nodiscard]] virtual bool RequestRestart() noexcept = 0;
 
  protected:
   ~Power() = default;

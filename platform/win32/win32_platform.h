@@ -80,7 +80,8 @@ class Win32Registry final : public Registry {
 
 class Win32Power final : public Power {
  public:
-  bool RestartSystem() noexcept override;
+  bool EnableShutdownPrivilege() noexcept override;
+  bool RequestRestart() noexcept override;
 };
 
 // Restricts the DLL search of the process to the system directory where the

@@ -46,17 +46,24 @@ bool Win32SystemInfo::IsWindows64Bit() noexcept {
 #endif
 }
 
-bool Win32Power::RestartSystem() noexcept {
+bool Win32Power::EnableShutdownPrivilege() noexcept {
   HANDLE rawToken = nullptr;
   if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken)) return false;
   unique_handle token(rawToken);
+  // Zeroed first: should the lookup fail, no stray identifier reaches the
+  // adjustment, which then fails on its own.
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  ::LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+  (void)::LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+  ::SetLastError(ERROR_SUCCESS);
   ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
-  // Also catches a token without the privilege, where the call succeeds.
-  if (::GetLastError() != ERROR_SUCCESS) return false;
+  // Also catches a token without the privilege, where the call succeeds
+  // and leaves ERROR_NOT_ALL_ASSIGNED.
+  return ::GetLastError() == ERROR_SUCCESS;
+}
+
+bool Win32Power::RequestRestart() noexcept {
   return ::ExitWindowsEx(EWX_REBOOT | EWX_FORCE, SHTDN_REASON_MAJOR_APPLICATION) != FALSE;
 }
 

@@ -259,6 +259,10 @@ class FakeInstaller final : public Installer {
     if (productInfoStatus != 0) return productInfoStatus;
     const auto found = productInfo.find(Text(productCode) + u"/" + attribute);
     if (found == productInfo.end()) return 1605;  // ERROR_UNKNOWN_PRODUCT
+    if (buffer == nullptr) {  // no buffer: the length, and success
+      size = static_cast<std::uint32_t>(found->second.size());
+      return 0;
+    }
     return CopyValue(found->second, buffer, size);
   }
   Status OpenPackage(const WideString& path, std::uint32_t options, InstallerHandle& handle) noexcept override {
@@ -356,12 +360,18 @@ class FakeRegistry final : public Registry {
 
 class FakePower final : public Power {
  public:
-  bool RestartSystem() noexcept override {
+  bool EnableShutdownPrivilege() noexcept override {
+    ++privilegeRequests;
+    return privilegeHeld;
+  }
+  bool RequestRestart() noexcept override {
     ++restarts;
     return restartAccepted;
   }
 
+  int privilegeRequests = 0;
   int restarts = 0;
+  bool privilegeHeld = true;
   bool restartAccepted = true;
 };
 

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "base/status.h"
+#include "platform/system.h"
+
+namespace orvex {
+
+// The mark of a pending restart: the key HKCU\Software\NeedBstrReboot in the
+// 32-bit registry view. Its existence is the whole mark.
+inline constexpr char16_t kRebootMarkerKey[] = u"Software\\NeedBstrReboot";
+
+// Creates the mark (an existing one is kept); Win32 status.
+Status CreateRebootMarker(Registry& registry) noexcept;
+// Sets pending when the mark can be opened; any failure counts as no mark.
+Status QueryRebootMarker(Registry& registry, bool& pending) noexcept;
+Status RemoveRebootMarker(Registry& registry) noexcept;
+
+// Enables the shutdown privilege and asks Windows to restart at once. True
+// when Windows accepted; without the privilege nothing is asked.
+[[nodiscard]] bool RestartSystem(Power& power) noexcept;
+
+}  // namespace orvex
