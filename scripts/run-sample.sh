@@ -22,6 +22,7 @@ product='{5B0E2C71-8D3A-4F69-A2C4-19E7B35D6F08}'
 feature=NPORVEX
 
 die() { echo "run-sample.sh: $*" >&2; exit 2; }
+trap 'echo "run-sample.sh: line $LINENO failed" >&2' ERR
 
 fresh=0 answer=yes dist_options=()
 while (($#)); do
@@ -42,7 +43,7 @@ bash scripts/setup.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target orvexplugin orvex_launch >/dev/null
 
-state=${ORVEX_SAMPLE_STATE:-$root/build/sample}
+state=$(realpath -m "${ORVEX_SAMPLE_STATE:-$root/build/sample}")
 dist=$state/dist
 bash samples/make-dist.sh "$dist" "${dist_options[@]}" >/dev/null
 dist_version=$(msiinfo export "$dist/x64/orvexcom-x64.msi" Property | tr -d '\r' |
@@ -73,18 +74,20 @@ else
   echo "prefix: $WINEPREFIX (kept from the last run; --fresh starts clean)"
 fi
 
-# Sets product_state, feature_state, installed_version and local_package.
+# Sets product_state, feature_state, installed_version and local_package;
+# false when the answer was cut short.
 read_product() {
   product_state="" feature_state="" installed_version="" local_package=""
-  local line
+  local line complete=1
   while IFS= read -r line; do
     case $line in
       product_state=*) product_state=${line#*=} ;;
       feature_state=*) feature_state=${line#*=} ;;
       VersionString=*) installed_version=${line#*=} ;;
-      LocalPackage=*) local_package=${line#*=} ;;
+      LocalPackage=*) local_package=${line#*=} complete=0 ;;
     esac
   done < <("$WINE64" "$probe" state "$product" "$feature" 2>/dev/null | tr -d '\r')
+  return $complete
 }
 
 describe_product() {
@@ -98,18 +101,40 @@ describe_product() {
   esac
   case $product_state in
     5) echo "plug-in: installed, version $installed_version, feature $feature $feature_text" ;;
-    -1 | "") echo "plug-in: not installed" ;;
+    -1) echo "plug-in: not installed" ;;
     1) echo "plug-in: advertised only (product state 1)" ;;
     2) echo "plug-in: installed for another user only (product state 2)" ;;
-    *) echo "plug-in: product state $product_state" ;;
+    *) echo "plug-in: product state ${product_state:-unknown}" ;;
   esac
 }
 
-read_product
+# Sets tmp_windows, tmp_unix and marker (set or not set) besides the
+# product's state; false when any answer was cut short, as it is when a
+# restart under Wine ends the asking program.
+read_results() {
+  local complete=0 status=0
+  read_product || complete=1
+  tmp_windows=$("$WINE64" cmd /c echo %TMP% 2>/dev/null | tr -d '\r') || true
+  tmp_unix=""
+  [[ -n $tmp_windows ]] && tmp_unix=$(realpath -m "$("$WINE64" winepath -u "$tmp_windows" 2>/dev/null)")
+  [[ -n $tmp_unix ]] || complete=1
+  "$WINE64" reg query 'HKCU\Software\NeedBstrReboot' >/dev/null 2>&1 || status=$?
+  case $status in
+    0) marker=set ;;
+    1) marker="not set" ;;
+    *) marker=unknown complete=1 ;;
+  esac
+  return $complete
+}
+
+read_product || true
 echo "before the run: $(describe_product)"
 if [[ $product_state == 5 && $installed_version != "$dist_version" && -n $local_package ]]; then
-  echo "removing the cached package $local_package: Wine opens it instead of the $dist_version package and fails with 1638 (Windows opens the given file)"
-  rm -f "$("$WINE64" winepath -u "$local_package" 2>/dev/null)"
+  cached=$("$WINE64" winepath -u "$local_package" 2>/dev/null)
+  if [[ -f $cached ]]; then
+    echo "removing the cached package $local_package (installed $installed_version): given the $dist_version package, Wine would open this copy instead and fail with 1638; Windows opens the given file"
+    rm -f "$cached"
+  fi
 fi
 
 start_mark=$state/run-start
@@ -118,26 +143,24 @@ output=$state/run-output.txt
 echo "running: orvexplugin.exe $*"
 launch_status=0
 "$WINE64" "$root/build/win64/orvex_launch.exe" --answer "$answer" --dir "$(windows_path "$dist")" \
-  "$(windows_path "$root/build/win64/orvexplugin.exe")" "$@" | tee "$output" || launch_status=$?
+  "$(windows_path "$root/build/win64/orvexplugin.exe")" "$@" | tr -d '\r' | tee "$output" || launch_status=$?
 if ! grep -q '^exit code: ' "$output"; then
-  # A restart under Wine ends every program of the prefix, the launcher too.
   echo "exit code: not read (orvex_launch ended with $launch_status; a restart under Wine ends every program of the prefix)"
 fi
 
 echo "--- after the run"
-read_product
+if ! read_results; then
+  echo "(a restart under Wine is ending every program of the prefix: waiting for it)"
+  "$WINESERVER" -w
+  read_results || echo "run-sample.sh: the prefix did not answer every question after the run" >&2
+fi
 describe_product
-tmp_windows=$("$WINE64" cmd /c echo %TMP% 2>/dev/null | tr -d '\r')
-tmp_unix=$("$WINE64" winepath -u "$tmp_windows" 2>/dev/null)
-logs=$(find "$tmp_unix" -maxdepth 1 -type f \( -name 'orvexcom-*.msi_*.log' -o -name 'csp_*.log' -o -name 'ucsp_*.log' \) \
-  -newer "$start_mark" 2>/dev/null | sort)
+logs=""
+[[ -n $tmp_unix ]] && logs=$(find "$tmp_unix" -maxdepth 1 -type f \
+  \( -name 'orvexcom-*.msi_*.log' -o -name 'csp_*.log' -o -name 'ucsp_*.log' \) -newer "$start_mark" | sort)
 if [[ -n $logs ]]; then
   sed 's/^/install log: /' <<<"$logs"
 else
-  echo "install log: none written (TMP is $tmp_windows)"
+  echo "install log: none written (TMP is ${tmp_windows:-unknown})"
 fi
-if "$WINE64" reg query 'HKCU\Software\NeedBstrReboot' >/dev/null 2>&1; then
-  echo 'restart marker HKCU\Software\NeedBstrReboot: set'
-else
-  echo 'restart marker HKCU\Software\NeedBstrReboot: not set'
-fi
+echo "restart marker HKCU\\Software\\NeedBstrReboot: $marker"
