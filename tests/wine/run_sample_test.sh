@@ -36,7 +36,7 @@ expect first "$first" 'restart marker HKCU\\Software\\NeedBstrReboot: set'
 second=$("$root/scripts/run-sample.sh" --version 2.0.11 -silent -norestart 2>&1)
 echo "$second"
 expect second "$second" 'before the run: plug-in: installed, version 2\.0\.10, feature NPORVEX local'
-expect second "$second" 'removing the cached package C:\\windows\\Installer\\[^ ]+\.msi: .*'
+expect second "$second" 'removing the cached package C:\\windows\\Installer\\[^ ]+\.msi \(installed 2\.0\.10\): .*'
 expect second "$second" 'exit code: 0'
 expect second "$second" 'plug-in: installed, version 2\.0\.11, feature NPORVEX local'
 expect second "$second" "$log"
