@@ -1,15 +1,15 @@
 #include "app/system_steps.h"
 
 #include "install/plugin_package.h"
+#include "install/provider_setup.h"
 #include "restart/reboot_marker.h"
 
 namespace orvex {
 
-// The providers' setup is not part of this build yet: it fails with
-// ERROR_CALL_NOT_IMPLEMENTED, so a run never reports an installation that
-// did not happen.
-Status SystemInstallSteps::InstallProvider(const WideString&, WideString, bool, bool, bool) noexcept {
-  return kStatusCallNotImplemented;
+Status SystemInstallSteps::InstallProvider(const WideString& subdirectory, WideString arguments, bool silent,
+                                           bool reinstall, bool noUpdate) noexcept {
+  return orvex::InstallProvider(platform_, subdirectory, static_cast<WideString&&>(arguments), silent, reinstall,
+                                noUpdate);
 }
 
 Status SystemInstallSteps::InstallPluginPackage(WideString pluginArgs, bool silent, WideString& logPath,
@@ -18,7 +18,7 @@ Status SystemInstallSteps::InstallPluginPackage(WideString pluginArgs, bool sile
 }
 
 SelectionOutcome SystemInstallSteps::ShowSelectionDialog() noexcept {
-  return SelectionOutcome::kContinue;
+  return platform_.ui.ShowSelectionDialog() ? SelectionOutcome::kContinue : SelectionOutcome::kCancelled;
 }
 
 Status SystemInstallSteps::QueryRebootMarker(bool& restartPending) noexcept {

@@ -6,8 +6,12 @@ namespace orvex {
 
 void* ProvideStringMemory(std::size_t bytes) noexcept {
   void* block = std::malloc(bytes);
-  if (block == nullptr) std::abort();
+  if (block == nullptr) StringMemoryExhausted();
   return block;
+}
+
+void StringMemoryExhausted() noexcept {
+  std::abort();
 }
 
 void ReturnStringMemory(void* block) noexcept {

@@ -17,6 +17,17 @@ namespace {
 
 constexpr char16_t kEmpty[1] = {0};
 
+// The most units one buffer may hold: with header and terminator it stays
+// within PTRDIFF_MAX bytes (more than any allocator hands out), so the byte
+// count cannot wrap.
+constexpr std::size_t kHeaderLimit = 64;
+constexpr std::size_t kMaxCapacity = (static_cast<std::size_t>(PTRDIFF_MAX) - kHeaderLimit) / sizeof(char16_t) - 1;
+
+// length + count without wrapping: a sum past the limit stays past it.
+std::size_t AddUnits(std::size_t length, std::size_t count) noexcept {
+  return count > kMaxCapacity - length ? kMaxCapacity + 1 : length + count;
+}
+
 }  // namespace
 
 std::size_t TextLength(const char16_t* text) noexcept {
@@ -84,6 +95,9 @@ const char16_t* WideString::c_str() const noexcept {
 }
 
 WideString::Header* WideString::AllocateHeader(std::size_t capacity) noexcept {
+  static_assert(sizeof(Header) <= kHeaderLimit);
+  // A byte count that wrapped would hand back a tiny block for a huge string.
+  if (capacity > kMaxCapacity) StringMemoryExhausted();
   void* block = ProvideStringMemory(sizeof(WideString::Header) + (capacity + 1) * sizeof(char16_t));
   auto* h = new (block) WideString::Header{};
   h->references.store(1, std::memory_order_relaxed);
@@ -101,8 +115,10 @@ void WideString::Reserve(std::size_t capacity) noexcept {
   }
   if (capacity < length) capacity = length;
   // Grow geometrically so that repeated appends stay linear.
-  if (data_ != nullptr && capacity < header()->capacity * 2 && capacity > header()->capacity) {
-    capacity = header()->capacity * 2;
+  if (data_ != nullptr) {
+    const std::size_t current = header()->capacity;
+    const std::size_t doubled = current <= kMaxCapacity / 2 ? current * 2 : kMaxCapacity;
+    if (capacity > current && capacity < doubled) capacity = doubled;
   }
   Header* fresh = AllocateHeader(capacity);
   auto* units = reinterpret_cast<char16_t*>(fresh + 1);
@@ -114,16 +130,15 @@ void WideString::Reserve(std::size_t capacity) noexcept {
 }
 
 void WideString::Assign(const char16_t* text, std::size_t count) noexcept {
+  if (text == nullptr) count = 0;
+  // A shared buffer is left to its other owners (which also keeps text alive
+  // should it point into it); a private one is reused.
   if (data_ != nullptr && header()->references.load(std::memory_order_acquire) != 1) Release();
-  if (count == 0) {
-    if (data_ != nullptr) {
-      header()->length = 0;
-      data_[0] = 0;
-    }
-    return;
+  if (data_ != nullptr) {
+    header()->length = 0;  // the old units stay readable for a text inside them
+    if (count == 0) data_[0] = 0;
   }
-  if (data_ != nullptr) header()->length = 0;
-  Append(text, count);
+  AppendUnits(text, count);
 }
 
 void WideString::Append(const char16_t* text) noexcept {
@@ -131,18 +146,21 @@ void WideString::Append(const char16_t* text) noexcept {
 }
 
 void WideString::Append(const char16_t* text, std::size_t count) noexcept {
-  if (count == 0 || text == nullptr) return;
+  if (text == nullptr) return;
   std::size_t available = 0;
   for (; available < count && text[available] != 0; ++available) {
   }
-  count = available;
+  AppendUnits(text, available);
+}
+
+void WideString::AppendUnits(const char16_t* text, std::size_t count) noexcept {
   if (count == 0) return;
   const std::size_t length = Length();
   // The text may live inside this very buffer; keep that alive across Reserve.
   const bool inside = data_ != nullptr && text >= data_ && text <= data_ + header()->capacity;
   WideString keep;
   if (inside) keep = *this;
-  Reserve(length + count);
+  Reserve(AddUnits(length, count));
   std::memmove(data_ + length, text, count * sizeof(char16_t));
   header()->length = length + count;
   data_[length + count] = 0;
@@ -150,7 +168,7 @@ void WideString::Append(const char16_t* text, std::size_t count) noexcept {
 
 void WideString::Append(const WideString& text) noexcept {
   WideString keep(text);  // appending a string to itself
-  Append(keep.c_str(), keep.Length());
+  AppendUnits(keep.c_str(), keep.Length());
 }
 
 void WideString::Prepend(const WideString& text) noexcept {
@@ -179,6 +197,10 @@ void AppendNumber(WideString& target, unsigned long long value, unsigned base, b
 }  // namespace
 
 void WideString::AppendFormat(const char16_t* format, ...) noexcept {
+  // The format or a %s text may point into this string: a second reference
+  // keeps the current buffer alive until the end, the first append writes to
+  // a private copy.
+  WideString keep(*this);
   va_list arguments;
   va_start(arguments, format);
   for (const char16_t* p = format; *p != 0; ++p) {
@@ -228,7 +250,7 @@ void WideString::AppendFormat(const char16_t* format, ...) noexcept {
 
 WideString WideString::Right(std::size_t position) const noexcept {
   WideString part;
-  if (position < Length()) part.Append(data_ + position, Length() - position);
+  if (position < Length()) part.AppendUnits(data_ + position, Length() - position);
   return part;
 }
 

@@ -26,11 +26,13 @@ class WideString {
   // Always NUL-terminated; an empty text gives "".
   [[nodiscard]] const char16_t* c_str() const noexcept;
 
-  // Replaces the content with exactly count units of text (used to fill the
-  // text from a string-table entry, which has no terminator).
+  // Replaces the content with exactly count units of text, NULs included
+  // (used to fill the text from a string-table entry, which has no
+  // terminator). A null text gives an empty string.
   void Assign(const char16_t* text, std::size_t count) noexcept;
 
   void Append(const char16_t* text) noexcept;
+  // At most count units: stops early at a NUL.
   void Append(const char16_t* text, std::size_t count) noexcept;
   void Append(const WideString& text) noexcept;
   // printf-style: %u %d %x %c %s (a UTF-16 text) and %%.
@@ -64,6 +66,8 @@ class WideString {
   // keeping the current characters.
   void Reserve(std::size_t capacity) noexcept;
   void Release() noexcept;
+  // Appends exactly count units, NULs included.
+  void AppendUnits(const char16_t* text, std::size_t count) noexcept;
 
   char16_t* data_ = nullptr;  // points just past the header, or null when empty
 };
@@ -76,5 +80,7 @@ class WideString {
 // process.
 [[nodiscard]] void* ProvideStringMemory(std::size_t bytes) noexcept;
 void ReturnStringMemory(void* block) noexcept;
+// Ends the process as exhausted memory does; for sizes no block can hold.
+[[noreturn]] void StringMemoryExhausted() noexcept;
 
 }  // namespace orvex

@@ -84,7 +84,8 @@ Status RunPluginMsiexec(Platform& platform, const WideString& productCode, const
   (void)platform.installer.SourceListSetInfo(productCode, kMachineContext, kProductCode, u"PackageName", packageName);
   RemoveSourceHashFile(platform, productCode);
 
-  status = platform.processes.RunProcess(commandLine);
+  bool exitCodeRead = false;
+  status = platform.processes.RunProcess(commandLine, exitCodeRead);
   if (status == kStatusRebootInitiated || status == kStatusRebootRequired || status == kStatusRestartRequired) {
     (void)CreateRebootMarker(platform.registry);
     return 0;

@@ -32,6 +32,10 @@ class Ui {
   // when the box could not be shown.
   [[nodiscard]] virtual int ShowMessageBox(const WideString& text, const WideString& caption,
                                            std::uint32_t style) noexcept = 0;
+  // The modal CSP configuration dialog (resource 141). False when the user
+  // cancelled it ("Отмена", Esc or the close box); a dialog that cannot be
+  // shown at all lets the run go on.
+  [[nodiscard]] virtual bool ShowSelectionDialog() noexcept = 0;
 
  protected:
   ~Ui() = default;
@@ -131,8 +135,10 @@ class Processes {
  public:
   // Starts the command line (program first; the caller's text is never
   // changed) without a console window, waits for the end without time limit
-  // and returns the exit code, or the Windows error of a failed start.
-  [[nodiscard]] virtual Status RunProcess(const WideString& commandLine) noexcept = 0;
+  // and returns the exit code, or the Windows error when the program could
+  // not be started or its exit code not read; exitCodeRead tells which, since
+  // the two share one number space.
+  [[nodiscard]] virtual Status RunProcess(const WideString& commandLine, bool& exitCodeRead) noexcept = 0;
 
  protected:
   ~Processes() = default;
@@ -141,7 +147,8 @@ class Processes {
 using InstallerHandle = std::uint32_t;
 
 // Windows Installer. Without a usable msi.dll every call fails with 1601
-// (ERROR_INSTALL_SERVICE_FAILURE) and every state is unknown (-1).
+// (ERROR_INSTALL_SERVICE_FAILURE) and every state is unknown (-1). A Windows
+// Installer older than 3.0 has no source list: those two calls fail with 120.
 class Installer {
  public:
   // Sets the Windows Installer user-interface level of the process to none.

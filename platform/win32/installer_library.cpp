@@ -8,9 +8,13 @@ namespace orvex::win32 {
 namespace {
 
 template <typename Function>
-bool Resolve(HMODULE module, const char* name, Function& function) noexcept {
-  function = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+bool Resolve(ProcedureLookup lookup, void* context, const char* name, Function& function) noexcept {
+  function = reinterpret_cast<Function>(reinterpret_cast<void*>(lookup(context, name)));
   return function != nullptr;
+}
+
+FARPROC LookUpInModule(void* module, const char* name) noexcept {
+  return ::GetProcAddress(static_cast<HMODULE>(module), name);
 }
 
 // Loaded once and kept for the life of the process, freed at exit.
@@ -25,21 +29,27 @@ LoadedInstaller g_installer;
 
 }  // namespace
 
+bool ResolveInstallerFunctions(ProcedureLookup lookup, void* context, InstallerFunctions& f) noexcept {
+  Resolve(lookup, context, "MsiSourceListClearAllW", f.SourceListClearAll);
+  Resolve(lookup, context, "MsiSourceListSetInfoW", f.SourceListSetInfo);
+  // No short cut: each pointer is set, to the function or to null.
+  bool required = Resolve(lookup, context, "MsiSetInternalUI", f.SetInternalUI);
+  required &= Resolve(lookup, context, "MsiQueryProductStateW", f.QueryProductState);
+  required &= Resolve(lookup, context, "MsiQueryFeatureStateW", f.QueryFeatureState);
+  required &= Resolve(lookup, context, "MsiGetProductInfoW", f.GetProductInfo);
+  required &= Resolve(lookup, context, "MsiOpenPackageExW", f.OpenPackageEx);
+  required &= Resolve(lookup, context, "MsiGetPropertyW", f.GetProperty);
+  required &= Resolve(lookup, context, "MsiCloseHandle", f.CloseHandle);
+  return required;
+}
+
 const InstallerFunctions* InstallerLibrary() noexcept {
   if (!g_installer.attempted) {
     g_installer.attempted = true;
     g_installer.module.reset(LoadSystemLibrary(L"msi.dll"));
     HMODULE msi = g_installer.module.get();
-    InstallerFunctions& f = g_installer.functions;
-    g_installer.complete = msi != nullptr && Resolve(msi, "MsiSetInternalUI", f.SetInternalUI) &&
-                           Resolve(msi, "MsiQueryProductStateW", f.QueryProductState) &&
-                           Resolve(msi, "MsiQueryFeatureStateW", f.QueryFeatureState) &&
-                           Resolve(msi, "MsiGetProductInfoW", f.GetProductInfo) &&
-                           Resolve(msi, "MsiOpenPackageExW", f.OpenPackageEx) &&
-                           Resolve(msi, "MsiGetPropertyW", f.GetProperty) &&
-                           Resolve(msi, "MsiCloseHandle", f.CloseHandle) &&
-                           Resolve(msi, "MsiSourceListClearAllW", f.SourceListClearAll) &&
-                           Resolve(msi, "MsiSourceListSetInfoW", f.SourceListSetInfo);
+    g_installer.complete =
+        msi != nullptr && ResolveInstallerFunctions(LookUpInModule, msi, g_installer.functions);
   }
   return g_installer.complete ? &g_installer.functions : nullptr;
 }

@@ -21,8 +21,16 @@ struct InstallerFunctions {
   UINT(WINAPI* SourceListSetInfo)(LPCWSTR, LPCWSTR, MSIINSTALLCONTEXT, DWORD, LPCWSTR, LPCWSTR) = nullptr;
 };
 
+// Looks up one exported function by name; null when it is missing.
+using ProcedureLookup = FARPROC (*)(void* context, const char* name);
+
+// Fills functions one by one through lookup. The source-list functions came
+// with Windows Installer 3.0, which Windows 2000 may lack: they stay null when
+// missing. True when every other function was found.
+bool ResolveInstallerFunctions(ProcedureLookup lookup, void* context, InstallerFunctions& functions) noexcept;
+
 // Loads the library on first use; null when it cannot be loaded or lacks
-// one of the functions.
+// one of the required functions.
 [[nodiscard]] const InstallerFunctions* InstallerLibrary() noexcept;
 
 }  // namespace orvex::win32

@@ -8,8 +8,12 @@ namespace orvex {
 // clean exit with the Windows status beats a crash on a null pointer.
 void* ProvideStringMemory(std::size_t bytes) noexcept {
   void* block = HeapAlloc(GetProcessHeap(), 0, bytes);
-  if (block == nullptr) ExitProcess(ERROR_NOT_ENOUGH_MEMORY);
+  if (block == nullptr) StringMemoryExhausted();
   return block;
+}
+
+void StringMemoryExhausted() noexcept {
+  ExitProcess(ERROR_NOT_ENOUGH_MEMORY);
 }
 
 void ReturnStringMemory(void* block) noexcept {

@@ -8,6 +8,8 @@ namespace orvex::win32 {
 namespace {
 
 constexpr Status kNoInstaller = ERROR_INSTALL_SERVICE_FAILURE;
+// A Windows Installer older than 3.0 lacks the source-list functions.
+constexpr Status kNotInThisInstaller = ERROR_CALL_NOT_IMPLEMENTED;
 
 }  // namespace
 
@@ -63,13 +65,16 @@ Status Win32Installer::CloseHandle(InstallerHandle handle) noexcept {
 
 Status Win32Installer::SourceListClearAll(const WideString& productCode) noexcept {
   const InstallerFunctions* msi = InstallerLibrary();
-  return msi != nullptr ? msi->SourceListClearAll(Wide(productCode.c_str()), nullptr, 0) : kNoInstaller;
+  if (msi == nullptr) return kNoInstaller;
+  if (msi->SourceListClearAll == nullptr) return kNotInThisInstaller;
+  return msi->SourceListClearAll(Wide(productCode.c_str()), nullptr, 0);
 }
 
 Status Win32Installer::SourceListSetInfo(const WideString& productCode, std::uint32_t context, std::uint32_t options,
                                          const char16_t* property, const WideString& value) noexcept {
   const InstallerFunctions* msi = InstallerLibrary();
   if (msi == nullptr) return kNoInstaller;
+  if (msi->SourceListSetInfo == nullptr) return kNotInThisInstaller;
   return msi->SourceListSetInfo(Wide(productCode.c_str()), nullptr, static_cast<MSIINSTALLCONTEXT>(context), options,
                                 Wide(property), Wide(value.c_str()));
 }

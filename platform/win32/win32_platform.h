@@ -15,6 +15,7 @@ inline wchar_t* Wide(char16_t* text) noexcept { return reinterpret_cast<wchar_t*
 class Win32Ui final : public Ui {
  public:
   int ShowMessageBox(const WideString& text, const WideString& caption, std::uint32_t style) noexcept override;
+  bool ShowSelectionDialog() noexcept override;
 };
 
 class Win32CommandLine final : public CommandLineSource {
@@ -51,7 +52,7 @@ class Win32Environment final : public Environment {
 
 class Win32Processes final : public Processes {
  public:
-  Status RunProcess(const WideString& commandLine) noexcept override;
+  Status RunProcess(const WideString& commandLine, bool& exitCodeRead) noexcept override;
 };
 
 class Win32Installer final : public Installer {

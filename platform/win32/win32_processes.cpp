@@ -5,7 +5,8 @@
 
 namespace orvex::win32 {
 
-Status Win32Processes::RunProcess(const WideString& commandLine) noexcept {
+Status Win32Processes::RunProcess(const WideString& commandLine, bool& exitCodeRead) noexcept {
+  exitCodeRead = false;
   // CreateProcessW may write into the command line it is given: hand it a
   // private copy, so the caller's text stays as it was.
   WideString privateCopy(commandLine);
@@ -26,7 +27,9 @@ Status Win32Processes::RunProcess(const WideString& commandLine) noexcept {
   unique_handle thread(info.hThread);
   unique_handle process(info.hProcess);
   ::WaitForSingleObject(process.get(), INFINITE);
-  ::GetExitCodeProcess(process.get(), &exitCode);
+  // An unread exit code must not pass for the child's success.
+  if (!::GetExitCodeProcess(process.get(), &exitCode)) return ::GetLastError();
+  exitCodeRead = true;
   return exitCode;
 }
 

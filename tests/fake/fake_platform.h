@@ -34,8 +34,15 @@ class FakeUi final : public Ui {
     return answer;
   }
 
+  bool ShowSelectionDialog() noexcept override {
+    ++dialogs;
+    return !dialogCancelled;
+  }
+
   std::vector<ShownBox> shown;
   std::deque<int> answers;  // next answers; Yes or OK when empty
+  int dialogs = 0;
+  bool dialogCancelled = false;
 };
 
 class FakeCommandLine final : public CommandLineSource {
@@ -115,7 +122,7 @@ class FakeFileSystem final : public FileSystem {
 
   bool FindFirst(const WideString& pattern, FoundEntry& entry, SearchHandle& search) noexcept override {
     patternsSearched.push_back(Text(pattern));
-    const std::u16string text = Text(pattern);
+    const std::u16string text = Absolute(Text(pattern));
     const std::size_t slash = text.rfind(u'\\');
     const std::u16string directory = slash == std::u16string::npos ? u"" : text.substr(0, slash);
     const std::u16string namePattern = slash == std::u16string::npos ? text : text.substr(slash + 1);
@@ -167,6 +174,15 @@ class FakeFileSystem final : public FileSystem {
     std::size_t next;
   };
 
+  // Relative patterns are resolved against this, as Windows does against
+  // the process's current directory.
+  std::u16string Absolute(const std::u16string& path) const {
+    if ((path.size() > 1 && path[1] == u':') || (!path.empty() && path[0] == u'\\')) return path;
+    const bool root = !currentDirectory.empty() && currentDirectory.back() == u'\\';
+    return currentDirectory + (root ? u"" : u"\\") + path;
+  }
+
+  std::u16string currentDirectory = u"D:\\dist";
   std::set<std::u16string> existing;  // paths that exist without being listed
   std::vector<Entry> entries;
   std::map<SearchHandle, OpenSearch> searches;  // open ones: empty after a well-behaved caller
@@ -225,8 +241,9 @@ class FakeEnvironment final : public Environment {
 
 class FakeProcesses final : public Processes {
  public:
-  Status RunProcess(const WideString& commandLine) noexcept override {
+  Status RunProcess(const WideString& commandLine, bool& exitCodeRead) noexcept override {
     commandLines.push_back(Text(commandLine));
+    exitCodeRead = !startFails;
     if (results.empty()) return 0;
     const Status result = results.front();
     results.pop_front();
@@ -235,6 +252,7 @@ class FakeProcesses final : public Processes {
 
   std::vector<std::u16string> commandLines;
   std::deque<Status> results;  // exit codes of the next runs; 0 when empty
+  bool startFails = false;     // results are then start errors, not exit codes
 };
 
 class FakeInstaller final : public Installer {

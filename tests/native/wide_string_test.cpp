@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdint>
 #include <string>
 
 namespace orvex {
@@ -149,6 +151,46 @@ TEST(WideString, AssignReplacesExactlyCountUnits) {
   EXPECT_EQ(Text(shared), u"старый текст");
   text.Assign(u"", 0);
   EXPECT_EQ(Text(text), u"");
+}
+
+// A NUL at the start or inside the count must neither cut the copy short nor
+// leave the old text visible through c_str().
+TEST(WideString, AssignTakesEveryUnitOverAnyOldText) {
+  const std::u16string texts[] = {std::u16string(u"\0xyz", 4), std::u16string(u"ab\0cd", 5), u""};
+  for (const std::u16string& expected : texts) {
+    for (const bool shared : {false, true}) {
+      WideString text(u"old text");
+      const WideString other = shared ? text : WideString();
+      text.Assign(expected.data(), expected.size());
+      EXPECT_EQ(Text(text), expected) << shared;
+      EXPECT_EQ(std::u16string(text.c_str()), expected.c_str()) << shared;
+      EXPECT_EQ(Text(text.Right(0)), expected) << shared;
+    }
+  }
+  WideString text(u"old text");
+  text.Assign(nullptr, 3);
+  EXPECT_EQ(text.c_str()[0], 0);
+  text = WideString(u"old text");
+  text.Assign(text.c_str() + 4, 4);
+  EXPECT_EQ(Text(text), u"text");
+}
+
+// A format or %s text inside the string itself outlives its growth.
+TEST(WideString, FormatsFromItsOwnText) {
+  WideString d(u"abc");
+  d.AppendFormat(u"%s-%s", d.c_str(), d.c_str());
+  EXPECT_EQ(Text(d), u"abcabc-abc");
+  WideString f(u"%s|%u");
+  f.AppendFormat(f.c_str(), u"a text long enough to move the buffer", 7u);
+  EXPECT_EQ(Text(f), u"%s|%ua text long enough to move the buffer|7");
+}
+
+// Sizes whose byte count would wrap end the process as exhausted memory does.
+TEST(WideStringDeathTest, SizesNoBlockCanHoldEndTheProcess) {
+  for (const std::size_t units : {SIZE_MAX, SIZE_MAX / 2 - 11, static_cast<std::size_t>(PTRDIFF_MAX)}) {
+    WideString text(u"abc");
+    EXPECT_EXIT(text.GetBuffer(units)[0] = u'x', testing::KilledBySignal(SIGABRT), "") << units;
+  }
 }
 
 TEST(WideString, MovedFromIsEmptyAndSelfAssignmentIsHarmless) {

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
+#include "platform/win32/installer_library.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
 #include "program_driver.h"
 
@@ -42,7 +45,9 @@ TEST(Win32Platform, ProcessesReturnFullExitCodesOrTheStartError) {
   for (const ProcessCase& c : cases) {
     const WideString commandLine(U16(c.commandLine).c_str());
     const char16_t* before = commandLine.c_str();
-    const Status status = processes.RunProcess(commandLine);
+    bool exitCodeRead = false;
+    const Status status = processes.RunProcess(commandLine, exitCodeRead);
+    EXPECT_EQ(exitCodeRead, c.commandLine.find(L"exit") != std::wstring::npos);
     EXPECT_TRUE(status == c.expected || (c.alsoAccepted != 0 && status == c.alsoAccepted))
         << testing::Utf8(c.commandLine) << " gave " << status;
     EXPECT_EQ(Text(commandLine), U16(c.commandLine)) << "the caller's text is unchanged";
@@ -153,6 +158,28 @@ TEST(Win32Platform, InstallerComesFromTheSystemDirectory) {
   wchar_t path[MAX_PATH];
   GetModuleFileNameW(msi, path, MAX_PATH);
   EXPECT_EQ(_wcsicmp(path, (SystemDirectory() + L"\\msi.dll").c_str()), 0) << testing::Utf8(path);
+}
+
+// An msi.dll older than Windows Installer 3.0 lacks the source list and is
+// still usable; one without a required function is not.
+TEST(Win32Platform, InstallerFunctionsResolveOneByOne) {
+  const win32::unique_hmodule msi(win32::LoadSystemLibrary(L"msi.dll"));
+  ASSERT_TRUE(msi);
+  struct Case {
+    HMODULE msi;
+    const char* missing;
+    bool usable;
+  };
+  for (Case c : {Case{msi.get(), "MsiSourceListSetInfoW", true}, Case{msi.get(), "MsiCloseHandle", false}}) {
+    const auto lookup = [](void* context, const char* name) -> FARPROC {
+      const auto* lacking = static_cast<const Case*>(context);
+      return std::strcmp(name, lacking->missing) == 0 ? nullptr : GetProcAddress(lacking->msi, name);
+    };
+    win32::InstallerFunctions f;
+    EXPECT_EQ(win32::ResolveInstallerFunctions(lookup, &c, f), c.usable) << c.missing;
+    EXPECT_EQ(f.SourceListSetInfo == nullptr, std::strcmp(c.missing, "MsiSourceListSetInfoW") == 0);
+    EXPECT_NE(f.SourceListClearAll, nullptr);
+  }
 }
 
 TEST(Win32Platform, SystemFacts) {

@@ -21,6 +21,12 @@ struct ShownBox {
   std::vector<int> buttons;          // IDs among OK, Cancel, Yes, No present
 };
 
+enum class BoxIcon { kNone, kError, kExclamation, kOther };
+
+// The icon a shown box carries, told by its colours on the screen: the icon
+// handle of another process cannot be examined, its pixels can.
+BoxIcon IconOf(const ShownBox& box);
+
 class ProgramRun {
  public:
   ProgramRun() = default;
@@ -47,6 +53,7 @@ class ProgramRun {
   std::string Output();
 
   DWORD ProcessId() const { return processId_; }
+  bool HasEnded() const { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }
 
  private:
   static DWORD WINAPI ReadOutput(void* self);

@@ -1,0 +1,191 @@
+#include "install/package_search.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fake/fake_platform.h"
+#include "install/log_path.h"
+#include "resources/message_catalogue.h"
+#include "restart/reboot_marker.h"
+
+namespace orvex {
+namespace {
+
+const std::u16string kProduct = u"{5B0E2C71-8D3A-4F69-A2C4-19E7B35D6F08}";
+
+std::u16string Message(std::uint32_t id) {
+  WideString text;
+  LoadMessage(id, text);
+  return fake::Text(text);
+}
+
+struct SearchCase {
+  const char* name;
+  std::u16string currentDirectory;
+  std::vector<std::pair<std::u16string, bool>> entries;  // path, directory
+  Status status;
+  std::u16string path;
+};
+
+TEST(PackageSearch, ImmediateSubdirectoriesInListingOrder) {
+  // 259 characters and the terminator fill the buffer; one more does not fit.
+  const std::u16string longest = u"D:\\" + std::u16string(256, u'd');
+  const std::u16string deep = longest + u"e";
+  const SearchCase cases[] = {
+      {"found", u"D:\\dist", {{u"D:\\dist\\x64", true}, {u"D:\\dist\\x64\\orvexcom-x64.msi", false}}, 0,
+       u"D:\\dist\\x64\\orvexcom-x64.msi"},
+      {"drive root keeps both backslashes", u"C:\\", {{u"C:\\x64", true}, {u"C:\\x64\\ORVEXCOM-X64.MSI", false}}, 0,
+       u"C:\\\\x64\\ORVEXCOM-X64.MSI"},
+      {"first directory wins; files and dot directories are skipped", u"D:\\dist",
+       {{u"D:\\dist\\orvexcom-x64.msi", false},
+        {u"D:\\dist\\.old", true},
+        {u"D:\\dist\\.old\\orvexcom-x64.msi", false},
+        {u"D:\\dist\\b", true},
+        {u"D:\\dist\\b\\orvexcom-b-x64.msi", false},
+        {u"D:\\dist\\a", true},
+        {u"D:\\dist\\a\\orvexcom-a-x64.msi", false}},
+       0, u"D:\\dist\\b\\orvexcom-b-x64.msi"},
+      {"two levels down is not searched", u"D:\\dist",
+       {{u"D:\\dist\\x", true}, {u"D:\\dist\\x\\y", true}, {u"D:\\dist\\x\\y\\orvexcom-x64.msi", false}}, 232, u""},
+      {"longest current directory", longest,
+       {{longest + u"\\x64", true}, {longest + u"\\x64\\orvexcom-x64.msi", false}}, 0,
+       longest + u"\\x64\\orvexcom-x64.msi"},
+      {"current directory too long", deep, {{deep + u"\\x64", true}, {deep + u"\\x64\\orvexcom-x64.msi", false}}, 206,
+       u""},
+  };
+  for (const SearchCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::FakeWorld world;
+    world.files.currentDirectory = world.environment.currentDirectory = c.currentDirectory;
+    for (const auto& [path, directory] : c.entries) {
+      if (directory) {
+        world.files.AddDirectory(path);
+      } else {
+        world.files.AddFile(path);
+      }
+    }
+    WideString path(u"unchanged");
+    EXPECT_EQ(FindPackageFile(world.files, world.environment, WideString(u"orvexcom*x64*"), path), c.status);
+    if (c.status == 0) {
+      EXPECT_EQ(fake::Text(path), c.path);
+    }
+    EXPECT_TRUE(world.files.searches.empty()) << "every search closed";
+  }
+}
+
+TEST(VersionOrder, NumericFieldsWithOrdinalFallback) {
+  struct Case {
+    const char16_t* package;
+    const char16_t* installed;
+    int order;
+  };
+  const Case cases[] = {
+      {u"2.0.10", u"2.0.9", 1},        {u"2.0.9", u"2.0.10", -1},       {u"10.0", u"9.0", 1},
+      {u"2.0.1", u"2.0.1.0", 0},       {u"2.0.1.1", u"2.0.1", 1},       {u"2.0.9", u"2.0.9", 0},
+      {u"", u"1.0", -1},               {u"", u"", 0},                   {u"2.0.10b", u"2.0.9", -1},
+      {u"2..1", u"2.0.1", -1},          {u"4294967295", u"4294967294", 1}, {u"4294967296", u"9", -1},
+      {u"02.0", u"2.0", 0},            {u"-1", u"1", -1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(OrderVersions(WideString(c.package), WideString(c.installed)), c.order)
+        << "case " << (&c - cases);
+  }
+}
+
+struct CompareFailure {
+  const char* name;
+  void (*arrange)(fake::FakeWorld&);
+  std::uint32_t box;
+  Status status;
+};
+
+TEST(VersionComparison, EachFailingStepShowsItsBoxEvenWhenSilentAndClosesTheHandle) {
+  const std::u16string package = u"D:\\dist\\x64\\orvexcom-x64.msi";
+  const CompareFailure cases[] = {
+      {"installed version", [](fake::FakeWorld& w) { w.installer.productInfoStatus = 1608; }, 131, 1608},
+      {"no package", [](fake::FakeWorld& w) { w.files.entries.clear(); }, 139, 232},
+      {"package does not open", [](fake::FakeWorld& w) { w.installer.packages.begin()->second.openStatus = 1620; },
+       133, 1620},
+      {"package version", [](fake::FakeWorld& w) { w.installer.packages.begin()->second.propertyStatus = 1615; }, 134,
+       1615},
+  };
+  for (const CompareFailure& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::FakeWorld world;
+    world.files.AddDirectory(u"D:\\dist\\x64");
+    world.files.AddFile(package);
+    world.installer.productInfo[kProduct + u"/VersionString"] = u"2.0.9";
+    world.installer.packages[package].properties[u"ProductVersion"] = u"2.0.10";
+    c.arrange(world);
+    Platform platform = world.platform();
+    int order = 7;
+    EXPECT_EQ(ComparePackageVersion(platform, WideString(kProduct.c_str()), order), c.status);
+    EXPECT_EQ(order, 7);
+    ASSERT_EQ(world.ui.shown.size(), 1u);
+    EXPECT_EQ(world.ui.shown[0].text, Message(c.box));
+    EXPECT_EQ(world.ui.shown[0].caption, Message(129));
+    EXPECT_EQ(world.ui.shown[0].style, box::kIconError);
+    EXPECT_TRUE(world.installer.openHandles.empty());
+    EXPECT_EQ(world.installer.openOptions.size(), c.box == 133 || c.box == 134 ? 1u : 0u);
+  }
+}
+
+TEST(InstallLogPath, PiecesAndTheMissingTmp) {
+  fake::FakeWorld world;
+  world.environment.variables[u"TMP"] = u"C:\\Users\\Иван Петров\\Temp\\";
+  WideString path;
+  EXPECT_EQ(BuildInstallLogPath(world.environment, world.ui, WideString(u"csp"), false, path), 0u);
+  EXPECT_EQ(fake::Text(path), u"C:\\Users\\Иван Петров\\Temp\\\\csp_2026-03-05-14-07-09.log");
+  EXPECT_EQ(world.environment.output, u"2026-03-05-14-07-09\n");
+
+  // Only TMP counts, and an empty one gives no directory: never success.
+  for (const bool empty : {false, true}) {
+    for (const bool silent : {false, true}) {
+      fake::FakeWorld missing;
+      missing.environment.variables.erase(u"TMP");
+      missing.environment.variables[u"TEMP"] = u"C:\\Temp";
+      if (empty) missing.environment.variables[u"TMP"] = u"";
+      WideString kept(u"kept");
+      EXPECT_EQ(BuildInstallLogPath(missing.environment, missing.ui, WideString(u"csp"), silent, kept), 203u);
+      EXPECT_EQ(fake::Text(kept), u"kept");
+      EXPECT_EQ(missing.environment.output, u"");
+      EXPECT_EQ(missing.ui.shown.size(), silent ? 0u : 1u);
+      if (!silent) {
+        EXPECT_EQ(missing.ui.shown[0].text, Message(144));
+      }
+    }
+  }
+}
+
+TEST(RebootMarker, CreateQueryRemoveInThe32BitView) {
+  fake::FakeRegistry registry;
+  bool pending = true;
+  EXPECT_EQ(QueryRebootMarker(registry, pending), 2u);
+  EXPECT_FALSE(pending);
+  EXPECT_EQ(CreateRebootMarker(registry), 0u);
+  EXPECT_EQ(CreateRebootMarker(registry), 0u);
+  EXPECT_EQ(QueryRebootMarker(registry, pending), 0u);
+  EXPECT_TRUE(pending);
+  EXPECT_EQ(RemoveRebootMarker(registry), 0u);
+  EXPECT_EQ(registry.keys, (std::set<std::u16string>{u"Software"}));
+  using Access = std::pair<std::u16string, std::uint32_t>;
+  EXPECT_EQ(registry.accesses, (std::vector<Access>{{u"open Software\\NeedBstrReboot", 0x20219},
+                                                    {u"create Software\\NeedBstrReboot", 0x2021F},
+                                                    {u"create Software\\NeedBstrReboot", 0x2021F},
+                                                    {u"open Software\\NeedBstrReboot", 0x20219},
+                                                    {u"delete Software\\NeedBstrReboot", 0x2021F},
+                                                    {u"view", 0x200}}));
+}
+
+TEST(RestartSystem, RefusedWithoutTheShutdownPrivilege) {
+  for (const bool held : {true, false}) {
+    fake::FakePower power;
+    power.privilegeHeld = held;
+    EXPECT_EQ(RestartSystem(power), held);
+    EXPECT_EQ(power.restarts, held ? 1 : 0) << "no restart is asked for without the privilege";
+  }
+}
+
+}  // namespace
+}  // namespace orvex

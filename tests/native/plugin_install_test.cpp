@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake/fake_platform.h"
+#include "install/plugin_package.h"
+#include "resources/message_catalogue.h"
+#include "restart/reboot_marker.h"
+
+namespace orvex {
+namespace {
+
+const std::u16string kProduct = kPluginProductCode;
+const std::u16string kPackage = u"D:\\dist\\x64\\orvexcom-x64.msi";
+const std::u16string kMsiexec = u"\"C:\\Windows\\system32\\msiexec.exe\" /i \"D:\\dist\\x64\\orvexcom-x64.msi\" ";
+const std::u16string kLog = u"C:\\Temp\\orvexcom-x64.msi_2026-03-05-14-07-09.log";
+
+std::u16string Message(std::uint32_t id) {
+  WideString text;
+  LoadMessage(id, text);
+  return fake::Text(text);
+}
+
+// A distribution D:\dist with both packages; the package holds 2.0.10.
+struct PluginWorld : fake::FakeWorld {
+  PluginWorld() {
+    files.AddDirectory(u"D:\\dist\\.hidden");
+    files.AddFile(u"D:\\dist\\.hidden\\orvexcom-x64.msi");
+    files.AddDirectory(u"D:\\dist\\win32");
+    files.AddFile(u"D:\\dist\\win32\\orvexcom-win32.msi");
+    files.AddDirectory(u"D:\\dist\\x64");
+    files.AddFile(kPackage);
+    installer.packages[u"D:\\dist\\win32\\orvexcom-win32.msi"].properties[u"ProductVersion"] = u"2.0.10";
+  }
+  void Install(const std::u16string& version, int featureState) {
+    installer.productStates[kProduct] = 5;
+    installer.productInfo[kProduct + u"/VersionString"] = version;
+    installer.featureStates[kProduct + u"/NPORVEX"] = featureState;
+  }
+  Status Run(const std::u16string& arguments, bool silent, bool reinstall) {
+    Platform p = platform();
+    return InstallPluginPackage(p, WideString(arguments.c_str()), silent, logPath, reinstall);
+  }
+  WideString logPath;
+};
+
+struct DecisionCase {
+  const char* name;
+  const char16_t* installed;  // null: not installed
+  int featureState;
+  bool reinstall;
+  bool silent;
+  const char16_t* arguments;
+  int answer;
+  std::uint32_t box;          // 0: none
+  Status status;
+  const char16_t* properties;  // after REBOOT=R; null: msiexec does not run
+};
+
+TEST(PluginDecision, PropertiesBoxesAndStatusByStateOrderAndFlags) {
+  const char16_t* kReinstall = u" /qb REINSTALL=ALL REINSTALLMODE=vomus";
+  const DecisionCase cases[] = {
+      {"fresh", nullptr, 0, false, false, u"", 0, 0, 0, u" /qb ADDNPORVEX=1"},
+      {"fresh, reinstall makes no difference", nullptr, 0, true, true, u" X=1", 0, 0, 0, u" /qb ADDNPORVEX=1 X=1"},
+      {"fresh, own quiet level", nullptr, 0, false, false, u" /qn", 0, 0, 0, u" ADDNPORVEX=1 /qn"},
+      {"fresh, capitals are not a quiet level", nullptr, 0, false, false, u" /QN", 0, 0, 0,
+       u" /qb ADDNPORVEX=1 /QN"},
+      {"update", u"2.0.9", 3, false, false, u"", 0, 0, 0, kReinstall},
+      {"update, plug-in feature absent", u"2.0.9", 2, false, true, u" A=1", 0, 0, 0,
+       u" /qb REINSTALL=ALL REINSTALLMODE=vomus COMPADDLOCAL={A7D2F4E6-3B51-4C8A-9E07-6F2B81C5D934} A=1"},
+      {"same version, Yes", u"2.0.10", 3, false, false, u"", box::kIdYes, 147, 0, kReinstall},
+      {"same version, No", u"2.0.10", 3, false, false, u"", box::kIdNo, 147, 1602, nullptr},
+      {"same version, box not shown", u"2.0.10", 3, false, false, u"", 0, 147, 1602, nullptr},
+      {"same version, silent", u"2.0.10", 3, false, true, u"", 0, 0, 0, nullptr},
+      {"same version, reinstall", u"2.0.10", 3, true, false, u"", 0, 0, 0, kReinstall},
+      {"same version, extra zero field", u"2.0.10.0", 3, true, true, u"", 0, 0, 0, kReinstall},
+      {"newer installed", u"2.0.11", 3, true, false, u"", 0, 150, 0, nullptr},
+      {"newer installed, silent", u"10.0", 3, false, true, u"", 0, 0, 0, kReinstall},
+  };
+  for (const DecisionCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    PluginWorld world;
+    if (c.installed != nullptr) world.Install(c.installed, c.featureState);
+    world.ui.answers = {c.answer};
+    EXPECT_EQ(world.Run(c.arguments, c.silent, c.reinstall), c.status);
+    if (c.box == 0) {
+      EXPECT_TRUE(world.ui.shown.empty());
+    } else {
+      ASSERT_EQ(world.ui.shown.size(), 1u);
+      EXPECT_EQ(world.ui.shown[0].text, Message(c.box));
+      EXPECT_EQ(world.ui.shown[0].caption, Message(128));
+      EXPECT_EQ(world.ui.shown[0].style, c.box == 147 ? box::kYesNo : box::kIconError);
+    }
+    if (c.properties == nullptr) {
+      EXPECT_TRUE(world.processes.commandLines.empty());
+      EXPECT_EQ(world.logPath.Length(), 0u);
+    } else {
+      ASSERT_EQ(world.processes.commandLines.size(), 1u);
+      EXPECT_EQ(world.processes.commandLines[0], kMsiexec + u"/Lv! \"" + kLog + u"\" REBOOT=R " + c.properties);
+    }
+    EXPECT_TRUE(world.installer.openHandles.empty()) << "package handle closed";
+  }
+}
+
+struct CommandCase {
+  const char* name;
+  const char16_t* arguments;
+  bool windows64;
+  const char16_t* expected;
+};
+
+TEST(PluginMsiexec, CommandLineLogSwitchAndArchitecture) {
+  const CommandCase cases[] = {
+      {"log of ours", u"", true,
+       u"\"C:\\Windows\\system32\\msiexec.exe\" /i \"D:\\dist\\x64\\orvexcom-x64.msi\" /Lv! "
+       u"\"C:\\Temp\\orvexcom-x64.msi_2026-03-05-14-07-09.log\" REBOOT=R  /qb ADDNPORVEX=1"},
+      {"own log switch", u" /l*v C:\\x.log", true,
+       u"\"C:\\Windows\\system32\\msiexec.exe\" /i \"D:\\dist\\x64\\orvexcom-x64.msi\"  REBOOT=R  /qb ADDNPORVEX=1 "
+       u"/l*v C:\\x.log"},
+      {"/L inside a value", u" P=C:/Logs/a", true,
+       u"\"C:\\Windows\\system32\\msiexec.exe\" /i \"D:\\dist\\x64\\orvexcom-x64.msi\"  REBOOT=R  /qb ADDNPORVEX=1 "
+       u"P=C:/Logs/a"},
+      {"32-bit Windows", u"", false,
+       u"\"C:\\Windows\\system32\\msiexec.exe\" /i \"D:\\dist\\win32\\orvexcom-win32.msi\" /Lv! "
+       u"\"C:\\Temp\\orvexcom-win32.msi_2026-03-05-14-07-09.log\" REBOOT=R  /qb ADDNPORVEX=1"},
+  };
+  for (const CommandCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    PluginWorld world;
+    world.system.windows64 = c.windows64;
+    EXPECT_EQ(world.Run(c.arguments, false, false), 0u);
+    ASSERT_EQ(world.processes.commandLines.size(), 1u);
+    EXPECT_EQ(world.processes.commandLines[0], std::u16string(c.expected));
+    const bool ownLog = std::u16string(c.expected).find(u"/Lv!") != std::u16string::npos;
+    EXPECT_EQ(world.environment.output, ownLog ? u"2026-03-05-14-07-09\n" : u"");
+    EXPECT_EQ(world.logPath.Length() != 0, ownLog);
+  }
+}
+
+TEST(PluginMsiexec, SourceListAndSourceHashBeforeTheRun) {
+  for (const std::uint32_t minor : {1u, 2u}) {
+    PluginWorld world;
+    world.system.version = {5, minor, 2};
+    EXPECT_EQ(world.Run(u"", true, false), 0u);
+    EXPECT_EQ(world.installer.calls, (std::vector<std::u16string>{u"clear sources " + kProduct,
+                                                                  u"set source " + kProduct +
+                                                                      u" PackageName=orvexcom-x64.msi"}));
+    EXPECT_EQ(world.installer.sourceListContexts[0], (std::pair<std::uint32_t, std::uint32_t>{4, 0}));
+    const std::vector<std::u16string> deleted =
+        minor == 2 ? std::vector<std::u16string>{u"C:\\Windows\\installer\\SourceHash" + kProduct}
+                   : std::vector<std::u16string>{};
+    EXPECT_EQ(world.files.deleted, deleted) << "only on 5.2";
+  }
+}
+
+TEST(PluginMsiexec, RestartRequestsBecomeTheMarkerAndSuccess) {
+  const std::pair<Status, Status> cases[] = {{1641, 0}, {3010, 0}, {3011, 0}, {1602, 1602}, {1603, 1603}, {0, 0}};
+  for (const auto& [exitCode, status] : cases) {
+    PluginWorld world;
+    world.processes.results = {exitCode};
+    EXPECT_EQ(world.Run(u"", true, false), status) << exitCode;
+    bool pending = false;
+    (void)QueryRebootMarker(world.registry, pending);
+    EXPECT_EQ(pending, status == 0 && exitCode != 0) << exitCode;
+  }
+}
+
+struct FailureCase {
+  const char* name;
+  void (*arrange)(PluginWorld&);
+  std::uint32_t box;
+  Status status;
+  bool logPathSet;
+};
+
+TEST(PluginMsiexec, FailuresShowTheirBoxUnlessSilentAndRunNothing) {
+  const FailureCase cases[] = {
+      {"no package", [](PluginWorld& w) { w.files.entries.clear(); }, 139, 232, false},
+      {"TMP unset", [](PluginWorld& w) { w.environment.variables.erase(u"TMP"); }, 144, 203, false},
+      {"no system directory", [](PluginWorld& w) { w.environment.systemDirectoryError = 5; }, 152, 5, true},
+  };
+  for (const bool silent : {false, true}) {
+    for (const FailureCase& c : cases) {
+      SCOPED_TRACE(c.name);
+      PluginWorld world;
+      c.arrange(world);
+      EXPECT_EQ(world.Run(u"", silent, false), c.status);
+      EXPECT_TRUE(world.processes.commandLines.empty());
+      EXPECT_EQ(world.logPath.Length() != 0, c.logPathSet);
+      ASSERT_EQ(world.ui.shown.size(), silent ? 0u : 1u);
+      if (!silent) {
+        EXPECT_EQ(world.ui.shown[0].text, Message(c.box));
+        EXPECT_EQ(world.ui.shown[0].caption, Message(129));
+        EXPECT_EQ(world.ui.shown[0].style, box::kIconError);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orvex
