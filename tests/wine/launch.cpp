@@ -3,7 +3,8 @@
 // Boxes of the installers it starts (msiexec's error box under /qb, say) are
 // printed and answered too, so that a failing installer cannot hold the run.
 //   orvex_launch.exe [--answer yes|no] [--dir DIRECTORY] PROGRAM [ARGUMENTS...]
-// Boxes with Yes and No get the chosen answer; other boxes get OK.
+// Boxes with Yes and No get the chosen answer; other boxes and dialogs get
+// their default button (OK).
 #include <windows.h>
 
 #include <algorithm>
@@ -110,7 +111,6 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("cannot start %s: error %lu\n", Utf8(program).c_str(), GetLastError());
     return 2;
   }
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, run.ProcessId());
   std::vector<HWND> answeredOthers;
   const ULONGLONG deadline = GetTickCount64() + 600000;
   while (GetTickCount64() < deadline) {
@@ -124,17 +124,26 @@ int wmain(int argc, wchar_t** argv) {
       }
     }
     if (!box) {
-      if (process == nullptr || WaitForSingleObject(process, 0) == WAIT_OBJECT_0) break;
+      if (run.HasEnded()) break;
       continue;
     }
     const bool question = box->buttons.size() == 2 && box->buttons[0] == IDYES;
-    const int answer = question ? (yes ? IDYES : IDNO) : box->buttons.empty() ? IDOK : box->buttons[0];
+    int answer = question ? (yes ? IDYES : IDNO) : box->buttons.empty() ? IDOK : box->buttons[0];
+    if (!question) {
+      // A dialog of the program's own (the selection dialog) goes on with
+      // its default button, as Enter would.
+      const LRESULT defaultId = SendMessageW(box->window, DM_GETDEFID, 0, 0);
+      if (HIWORD(defaultId) == DC_HASDEFID) answer = LOWORD(defaultId);
+    }
+    const std::string label = answer == IDYES   ? "Yes"
+                              : answer == IDNO  ? "No"
+                              : answer == IDOK  ? "OK"
+                                                : Utf8(Text(GetDlgItem(box->window, answer)));
     std::printf("--- box \"%s\"%s\n%s\n--- answered %s\n", Utf8(box->caption).c_str(), owner.c_str(),
-                Utf8(box->text).c_str(), answer == IDYES ? "Yes" : answer == IDNO ? "No" : answer == IDOK ? "OK" : "Cancel");
+                Utf8(box->text).c_str(), label.c_str());
     std::fflush(stdout);
     run.Press(*box, answer);
   }
-  if (process != nullptr) CloseHandle(process);
   const auto code = run.WaitForExit(600000);
   const std::string output = run.Output();
   if (!output.empty()) std::printf("--- standard output\n%s", output.c_str());
