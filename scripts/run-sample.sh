@@ -2,35 +2,165 @@
 # The main job: builds the 64-bit bootstrapper and a sample distribution,
 # then runs the bootstrapper in that distribution under Wine, on a virtual
 # display, answering Yes to its questions (--answer no to decline). Every box
-# it shows and its full exit code are printed.
-#   scripts/run-sample.sh [--answer yes|no] [BOOTSTRAPPER ARGUMENTS...]
+# it shows and its full exit code are printed, then what the run left behind:
+# the plug-in's installed state, the installer logs it wrote and the restart
+# marker.
+#
+# The Wine prefix is kept between runs, so a second run meets the product
+# that the first one installed (reinstall question, update, newer version).
+#   scripts/run-sample.sh [OPTIONS] [--] [BOOTSTRAPPER ARGUMENTS...]
+#     --fresh                         start from a clean prefix
+#     --answer yes|no                 the answer to every question (yes)
+#     --version V                     ProductVersion of the packages (2.0.10)
+#     --variant normal|reboot|fail    how the packages install (normal)
+# The first argument that is none of these, and all after it, go to the
+# bootstrapper. ORVEX_SAMPLE_STATE moves the state directory (build/sample).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-answer=yes
-if [[ ${1:-} == --answer ]]; then
-  answer=$2
-  shift 2
-fi
+product='{5B0E2C71-8D3A-4F69-A2C4-19E7B35D6F08}'
+feature=NPORVEX
+
+die() { echo "run-sample.sh: $*" >&2; exit 2; }
+trap 'echo "run-sample.sh: line $LINENO failed" >&2' ERR
+
+fresh=0 answer=yes dist_options=()
+while (($#)); do
+  case $1 in
+    --fresh) fresh=1; shift; continue ;;
+    --answer | --version | --variant) (($# >= 2)) || die "$1 needs a value"; name=$1 value=$2; shift 2 ;;
+    --answer=* | --version=* | --variant=*) name=${1%%=*} value=${1#*=}; shift ;;
+    --) shift; break ;;
+    *) break ;;
+  esac
+  case $name in
+    --answer) [[ $value == yes || $value == no ]] || die "--answer takes yes or no"; answer=$value ;;
+    *) dist_options+=("$name" "$value") ;;
+  esac
+done
 
 bash scripts/setup.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target orvexplugin orvex_launch >/dev/null
 
-state=$root/build/sample
+state=$(realpath -m "${ORVEX_SAMPLE_STATE:-$root/build/sample}")
 dist=$state/dist
-bash samples/make-dist.sh "$dist" >/dev/null
-echo "sample distribution: $dist"
+bash samples/make-dist.sh "$dist" "${dist_options[@]}" >/dev/null
+dist_version=$(msiinfo export "$dist/x64/orvexcom-x64.msi" Property | tr -d '\r' |
+  awk -F'\t' '$1 == "ProductVersion" { print $2 }')
+echo "sample distribution: $dist (version $dist_version)"
 (cd "$dist" && find . -type f | sort | sed 's/^/  /')
 
+# Reads the installed state of the plug-in product: msiprobe is rebuilt only
+# when its source changed.
+probe=$state/tools/msiprobe.exe
+if [[ ! -f $probe || samples/tools/msiprobe.c -nt $probe ]]; then
+  mkdir -p "$state/tools"
+  x86_64-w64-mingw32-gcc -municode -static -Os -s -o "$probe" samples/tools/msiprobe.c -lmsi
+fi
+
 source tests/wine/wine_common.sh
+export DISPLAY WINEPREFIX=$state/wine/prefix
 tests/wine/fixture_setup.sh "$state/wine" >/dev/null
 trap '"$WINESERVER" -k 2>/dev/null || true; tests/wine/fixture_cleanup.sh "$state/wine"' EXIT
-export DISPLAY WINEPREFIX=$state/wine/prefix
 DISPLAY=$(cat "$state/wine/display")
-rm -rf "$WINEPREFIX"
-cp -a "$state/wine/template" "$WINEPREFIX"
+if ((fresh)) || [[ ! -d $WINEPREFIX ]]; then
+  "$WINESERVER" -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX" "$WINEPREFIX.new"
+  cp -a "$state/wine/template" "$WINEPREFIX.new"
+  mv "$WINEPREFIX.new" "$WINEPREFIX"
+  echo "prefix: $WINEPREFIX (clean)"
+else
+  echo "prefix: $WINEPREFIX (kept from the last run; --fresh starts clean)"
+fi
 
+# Sets product_state, feature_state, installed_version and local_package;
+# false when the answer was cut short.
+read_product() {
+  product_state="" feature_state="" installed_version="" local_package=""
+  local line complete=1
+  while IFS= read -r line; do
+    case $line in
+      product_state=*) product_state=${line#*=} ;;
+      feature_state=*) feature_state=${line#*=} ;;
+      VersionString=*) installed_version=${line#*=} ;;
+      LocalPackage=*) local_package=${line#*=} complete=0 ;;
+    esac
+  done < <("$WINE64" "$probe" state "$product" "$feature" 2>/dev/null | tr -d '\r')
+  return $complete
+}
+
+describe_product() {
+  local feature_text
+  case $feature_state in
+    3) feature_text=local ;;
+    4) feature_text="run from source" ;;
+    2) feature_text=absent ;;
+    1) feature_text=advertised ;;
+    *) feature_text="state ${feature_state:-unknown}" ;;
+  esac
+  case $product_state in
+    5) echo "plug-in: installed, version $installed_version, feature $feature $feature_text" ;;
+    -1) echo "plug-in: not installed" ;;
+    1) echo "plug-in: advertised only (product state 1)" ;;
+    2) echo "plug-in: installed for another user only (product state 2)" ;;
+    *) echo "plug-in: product state ${product_state:-unknown}" ;;
+  esac
+}
+
+# Sets tmp_windows, tmp_unix and marker (set or not set) besides the
+# product's state; false when any answer was cut short, as it is when a
+# restart under Wine ends the asking program.
+read_results() {
+  local complete=0 status=0
+  read_product || complete=1
+  tmp_windows=$("$WINE64" cmd /c echo %TMP% 2>/dev/null | tr -d '\r') || true
+  tmp_unix=""
+  [[ -n $tmp_windows ]] && tmp_unix=$(realpath -m "$("$WINE64" winepath -u "$tmp_windows" 2>/dev/null)")
+  [[ -n $tmp_unix ]] || complete=1
+  "$WINE64" reg query 'HKCU\Software\NeedBstrReboot' >/dev/null 2>&1 || status=$?
+  case $status in
+    0) marker=set ;;
+    1) marker="not set" ;;
+    *) marker=unknown complete=1 ;;
+  esac
+  return $complete
+}
+
+read_product || true
+echo "before the run: $(describe_product)"
+if [[ $product_state == 5 && $installed_version != "$dist_version" && -n $local_package ]]; then
+  cached=$("$WINE64" winepath -u "$local_package" 2>/dev/null)
+  if [[ -f $cached ]]; then
+    echo "removing the cached package $local_package (installed $installed_version): given the $dist_version package, Wine would open this copy instead and fail with 1638; Windows opens the given file"
+    rm -f "$cached"
+  fi
+fi
+
+start_mark=$state/run-start
+touch "$start_mark"
+output=$state/run-output.txt
 echo "running: orvexplugin.exe $*"
+launch_status=0
 "$WINE64" "$root/build/win64/orvex_launch.exe" --answer "$answer" --dir "$(windows_path "$dist")" \
-  "$(windows_path "$root/build/win64/orvexplugin.exe")" "$@"
+  "$(windows_path "$root/build/win64/orvexplugin.exe")" "$@" | tr -d '\r' | tee "$output" || launch_status=$?
+if ! grep -q '^exit code: ' "$output"; then
+  echo "exit code: not read (orvex_launch ended with $launch_status; a restart under Wine ends every program of the prefix)"
+fi
+
+echo "--- after the run"
+if ! read_results; then
+  echo "(a restart under Wine is ending every program of the prefix: waiting for it)"
+  "$WINESERVER" -w
+  read_results || echo "run-sample.sh: the prefix did not answer every question after the run" >&2
+fi
+describe_product
+logs=""
+[[ -n $tmp_unix ]] && logs=$(find "$tmp_unix" -maxdepth 1 -type f \
+  \( -name 'orvexcom-*.msi_*.log' -o -name 'csp_*.log' -o -name 'ucsp_*.log' \) -newer "$start_mark" | sort)
+if [[ -n $logs ]]; then
+  sed 's/^/install log: /' <<<"$logs"
+else
+  echo "install log: none written (TMP is ${tmp_windows:-unknown})"
+fi
+echo "restart marker HKCU\\Software\\NeedBstrReboot: $marker"

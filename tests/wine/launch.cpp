@@ -1,15 +1,83 @@
 // Runs a program as a person at the screen would: prints every box it shows
 // and answers it, then prints the program's output and full exit code.
+// Boxes of the installers it starts (msiexec's error box under /qb, say) are
+// printed and answered too, so that a failing installer cannot hold the run.
 //   orvex_launch.exe [--answer yes|no] [--dir DIRECTORY] PROGRAM [ARGUMENTS...]
-// Boxes with Yes and No get the chosen answer; other boxes get OK.
+// Boxes with Yes and No get the chosen answer; other boxes and dialogs get
+// their default button (OK).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "program_driver.h"
 
+using orvex::testing::ShownBox;
 using orvex::testing::Utf8;
+
+namespace {
+
+struct OtherBoxSearch {
+  DWORD program;
+  const std::vector<HWND>* answered;
+  HWND found;
+};
+
+// A visible box of any process but the program and this one: under Wine
+// only the run's own processes show windows in the prefix.
+BOOL CALLBACK FindOtherBox(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<OtherBoxSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->program || owner == GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+  wchar_t className[32] = {};
+  GetClassNameW(window, className, 32);
+  if (wcscmp(className, L"#32770") != 0) return TRUE;
+  if (std::find(search->answered->begin(), search->answered->end(), window) != search->answered->end()) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+std::wstring Text(HWND window) {
+  wchar_t text[4096] = {};
+  if (window != nullptr) GetWindowTextW(window, text, 4096);
+  return text;
+}
+
+// The file name of the process that owns window.
+std::wstring OwnerName(HWND window) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner);
+  if (process != nullptr) {
+    if (!QueryFullProcessImageNameW(process, 0, path, &size)) path[0] = 0;
+    CloseHandle(process);
+  }
+  const std::wstring full = path;
+  const std::size_t slash = full.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? full : full.substr(slash + 1);
+}
+
+std::optional<ShownBox> FindInstallerBox(DWORD program, const std::vector<HWND>& answered) {
+  OtherBoxSearch search{program, &answered, nullptr};
+  EnumWindows(FindOtherBox, reinterpret_cast<LPARAM>(&search));
+  if (search.found == nullptr) return std::nullopt;
+  Sleep(100);  // let the box finish building its controls
+  ShownBox box;
+  box.window = search.found;
+  box.caption = Text(search.found);
+  box.text = Text(GetDlgItem(search.found, 0xFFFF));
+  for (const int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+    if (GetDlgItem(search.found, id) != nullptr) box.buttons.push_back(id);
+  }
+  return box;
+}
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   bool yes = true;
@@ -43,11 +111,36 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("cannot start %s: error %lu\n", Utf8(program).c_str(), GetLastError());
     return 2;
   }
-  while (auto box = run.WaitForBox(600000)) {
+  std::vector<HWND> answeredOthers;
+  const ULONGLONG deadline = GetTickCount64() + 600000;
+  while (GetTickCount64() < deadline) {
+    std::string owner;
+    auto box = run.WaitForBox(500);
+    if (!box) {
+      box = FindInstallerBox(run.ProcessId(), answeredOthers);
+      if (box) {
+        owner = " of " + Utf8(OwnerName(box->window));
+        answeredOthers.push_back(box->window);
+      }
+    }
+    if (!box) {
+      if (run.HasEnded()) break;
+      continue;
+    }
     const bool question = box->buttons.size() == 2 && box->buttons[0] == IDYES;
-    const int answer = question ? (yes ? IDYES : IDNO) : box->buttons.empty() ? IDOK : box->buttons[0];
-    std::printf("--- box \"%s\"\n%s\n--- answered %s\n", Utf8(box->caption).c_str(), Utf8(box->text).c_str(),
-                answer == IDYES ? "Yes" : answer == IDNO ? "No" : "OK");
+    int answer = question ? (yes ? IDYES : IDNO) : box->buttons.empty() ? IDOK : box->buttons[0];
+    if (!question) {
+      // A dialog of the program's own (the selection dialog) goes on with
+      // its default button, as Enter would.
+      const LRESULT defaultId = SendMessageW(box->window, DM_GETDEFID, 0, 0);
+      if (HIWORD(defaultId) == DC_HASDEFID) answer = LOWORD(defaultId);
+    }
+    const std::string label = answer == IDYES   ? "Yes"
+                              : answer == IDNO  ? "No"
+                              : answer == IDOK  ? "OK"
+                                                : Utf8(Text(GetDlgItem(box->window, answer)));
+    std::printf("--- box \"%s\"%s\n%s\n--- answered %s\n", Utf8(box->caption).c_str(), owner.c_str(),
+                Utf8(box->text).c_str(), label.c_str());
     std::fflush(stdout);
     run.Press(*box, answer);
   }
