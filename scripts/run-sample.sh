@@ -137,6 +137,12 @@ if [[ $product_state == 5 && $installed_version != "$dist_version" && -n $local_
   fi
 fi
 
+# The providers' Setup.exe stand-in appends its command line to
+# %TMP%\setup-calls.log: count what is there, to show this run's lines.
+calls_before=0
+setup_calls=$(realpath -m "$("$WINE64" winepath -u "$("$WINE64" cmd /c echo %TMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)/setup-calls.log")
+[[ -f $setup_calls ]] && calls_before=$(wc -l <"$setup_calls")
+
 start_mark=$state/run-start
 touch "$start_mark"
 output=$state/run-output.txt
@@ -164,3 +170,6 @@ else
   echo "install log: none written (TMP is ${tmp_windows:-unknown})"
 fi
 echo "restart marker HKCU\\Software\\NeedBstrReboot: $marker"
+if [[ -f $setup_calls ]] && (($(wc -l <"$setup_calls") > calls_before)); then
+  tail -n +$((calls_before + 1)) "$setup_calls" | tr -d '\r' | sed 's/^/provider setup ran: /'
+fi
