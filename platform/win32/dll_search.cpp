@@ -19,6 +19,18 @@ void LockDownDllSearch() noexcept {
   if (setDirectory != nullptr) setDirectory(L"");
 }
 
+void TerminateOnHeapCorruption() noexcept {
+  // HeapSetInformation came with XP, and Windows 2000 lacks it: an import
+  // would keep the program from starting there. Where the option itself is
+  // unknown (before Vista) the call fails harmlessly.
+  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+  if (kernel == nullptr) return;
+  using HeapSetInformationFn = BOOL(WINAPI*)(HANDLE, HEAP_INFORMATION_CLASS, PVOID, SIZE_T);
+  auto heapSetInformation = reinterpret_cast<HeapSetInformationFn>(
+      reinterpret_cast<void*>(::GetProcAddress(kernel, "HeapSetInformation")));
+  if (heapSetInformation != nullptr) heapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
+}
+
 HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {
   wchar_t path[MAX_PATH + 16];
   const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);

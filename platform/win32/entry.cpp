@@ -5,6 +5,7 @@
 #include "platform/win32/win32_platform.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandTail, int) {
+  orvex::win32::TerminateOnHeapCorruption();
   orvex::win32::LockDownDllSearch();
 
   orvex::win32::Win32Ui ui;

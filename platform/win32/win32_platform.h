@@ -90,6 +90,10 @@ class Win32Power final : public Power {
 // Runs first thing in the entry, before any DLL is loaded on demand.
 void LockDownDllSearch() noexcept;
 
+// Ends the process when the heap is found corrupted rather than run on with
+// an elevated process in an unknown state. Also first thing in the entry.
+void TerminateOnHeapCorruption() noexcept;
+
 // Loads a DLL of the system directory by its full path; null on failure.
 [[nodiscard]] HMODULE LoadSystemLibrary(const wchar_t* name) noexcept;
 

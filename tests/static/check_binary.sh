@@ -29,6 +29,20 @@ msvcrt=$(awk '/DLL Name:/ {in_dll = (tolower($3) == "msvcrt.dll")} in_dll && NF 
 late=$(grep -E '(time|stat|find[a-z]*|utime)(32)?i?64' <<<"$msvcrt" | tr '\n' ' ' || true)
 [[ -z $late ]] || fail "imports msvcrt functions that Windows 2000 lacks: $late"
 
+# The 32-bit program is the one Windows 2000 and XP run: nothing it imports
+# may be missing there, and its header must not ask for a later system.
+if grep -q 'file format pei-i386' < <("$objdump" -f "$program"); then
+  late_list=$(dirname "$0")/late_functions.txt
+  names=$(awk '/DLL Name:/ {in_dll = 1} in_dll && NF >= 3 && $1 ~ /^[0-9a-f]+$/ {print $3}' <<<"$headers" | sort -u)
+  late=$(grep -vE '^(#|$)' "$late_list" | sort -u | comm -12 - <(echo "$names") | tr '\n' ' ')
+  [[ -z $late ]] || fail "imports functions that Windows 2000 SP4 or XP SP2 lacks: $late"
+  for field in Subsystem OSystem; do
+    major=$(awk -v f="Major${field}Version" '$1 == f {print $2}' <<<"$headers")
+    minor=$(awk -v f="Minor${field}Version" '$1 == f {print $2}' <<<"$headers")
+    ((major < 5 || (major == 5 && minor == 0))) || fail "the header asks for ${field} version $major.$minor, later than Windows 2000 (5.0)"
+  done
+fi
+
 # It runs elevated: keep address-space randomisation and no-execute data.
 for flag in DYNAMIC_BASE NX_COMPAT; do
   grep -q "^\s*$flag\$" <<<"$headers" || fail "built without $flag"
