@@ -24,6 +24,9 @@ Status InstallProvider(Platform& platform, const WideString& subdirectory, WideS
   WideString commandLine(subdirectory);
   commandLine.Append(u"\\Setup.exe ");
 
+  // Both decisions read the caller's arguments alone: a "/q" inside the TMP
+  // path of our log switch is no quiet level.
+  const bool ownQuietLevel = arguments.Find(u"/q") != WideString::npos;
   WideString logPath;
   if (arguments.Find(u"/l") == WideString::npos && arguments.Find(u"/L") == WideString::npos) {
     const Status status = BuildInstallLogPath(platform.environment, platform.ui, subdirectory, silent, logPath);
@@ -35,7 +38,7 @@ Status InstallProvider(Platform& platform, const WideString& subdirectory, WideS
     logSwitch.Append(u"\"\"\" ");
     arguments.Prepend(logSwitch);
   }
-  if (arguments.Find(u"/q") == WideString::npos) arguments.Prepend(WideString(u"/qb "));
+  if (!ownQuietLevel) arguments.Prepend(WideString(u"/qb "));
 
   commandLine.Append(u"-args \"");
   commandLine.Append(arguments);

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ libgtest-dev googletest      # native build and unit tests
+  clang libclang-rt-14-dev llvm                      # fuzz targets: libFuzzer, symbolizer
   g++-mingw-w64-x86-64 g++-mingw-w64-i686            # the two Windows programs
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686  # windres, dlltool, objdump
   wine wine64                                        # running the 64-bit program

@@ -1,13 +1,14 @@
 #!/bin/bash
 # Builds everything and runs every test: the native unit tests, the same
-# under AddressSanitizer and UndefinedBehaviorSanitizer, the static checks of
-# both Windows programs and the Windows tests under Wine.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, a short run of each
+# fuzz target, the static checks of both Windows programs and the Windows
+# tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 start=$SECONDS
-for preset in native native-asan win32 win64; do
+for preset in native native-asan fuzz win32 win64; do
   echo "=== build $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
@@ -17,7 +18,7 @@ failed=()
 passed_count=0 failed_count=0
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-for preset in native native-asan win32 win64; do
+for preset in native native-asan fuzz win32 win64; do
   echo "=== test $preset"
   ctest --preset "$preset" -j2 2>&1 | tee "$log" || true
   summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)

@@ -45,6 +45,16 @@ TEST(ProviderSetup, CommandLineByArgumentsAndFlags) {
   }
 }
 
+TEST(ProviderSetup, QuietLevelComesFromTheArgumentsNotTheLogPath) {
+  fake::FakeWorld world;
+  world.environment.variables[u"TMP"] = u"/qnTemp";
+  Platform platform = world.platform();
+  EXPECT_EQ(InstallProvider(platform, WideString(u"csp"), WideString(u" A=1"), false, false, false), 0u);
+  ASSERT_EQ(world.processes.commandLines.size(), 1u);
+  EXPECT_EQ(world.processes.commandLines[0],
+            u"csp\\Setup.exe -args \"/qb /Lv! \"\"\"/qnTemp\\csp_2026-03-05-14-07-09.log\"\"\"  A=1\" -noreboot -root");
+}
+
 struct ExitCase {
   Status code;
   bool startFails;

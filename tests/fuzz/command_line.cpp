@@ -1,0 +1,129 @@
+// The command line parser against a plain model of the switch table, then the
+// help text for the flags it left behind.
+//
+// Input: the arguments, separated by NUL bytes, as UTF-8 (any byte goes).
+// The first is the program; it also gives the options' starting content, so
+// that "flags stay set, strings only grow" is checked from a non-empty state.
+
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "fake/fake_platform.h"
+#include "fuzz_input.h"
+
+namespace {
+
+using orvex::InstallOptions;
+using orvex::ParseOutcome;
+using orvex::WideString;
+using orvex::fuzz::Holds;
+
+struct Model {
+  bool silent, reinstall, noUpdate, noRestart, csp, ucsp, selectDialog;
+  std::u16string cspArgs, ucspArgs, pluginArgs;
+};
+
+std::u16string FoldAscii(std::u16string text) {
+  for (char16_t& unit : text) {
+    if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit + (u'a' - u'A'));
+  }
+  return text;
+}
+
+// The rules as the README states them, written out plainly.
+ParseOutcome ModelParse(const std::vector<std::u16string>& arguments, Model& m) {
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::u16string& exact = arguments[i];
+    const std::u16string folded = FoldAscii(exact);
+    const bool hasValue = i + 1 < arguments.size();
+    if (folded == u"-csp") {
+      m.csp = true;
+    } else if (folded == u"-ucsp") {
+      m.ucsp = true;
+    } else if (folded == u"-selectdlg") {
+      m.selectDialog = true;
+    } else if (folded == u"-silent") {
+      m.silent = true;
+    } else if (exact == u"-reinstall") {
+      m.reinstall = true;
+    } else if (exact == u"-noupdate") {
+      m.noUpdate = true;
+    } else if (folded == u"-norestart") {
+      m.noRestart = true;
+    } else if (folded == u"-cspargs" && m.csp && hasValue) {
+      m.cspArgs += arguments[++i] + u" ";
+    } else if ((folded == u"-kc" || folded == u"-lang") && m.csp && hasValue) {
+      ++i;
+    } else if (folded == u"-ucspargs" && m.ucsp && hasValue) {
+      m.ucspArgs += arguments[++i] + u" ";
+    } else if (folded == u"-orvexargs" && hasValue) {
+      m.pluginArgs += u" " + arguments[++i] + u" ";
+    } else {
+      return ParseOutcome::kShowHelp;
+    }
+  }
+  return ParseOutcome::kValid;
+}
+
+bool Contains(const WideString& text, const char16_t* part) { return text.Find(part) != WideString::npos; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::u16string> arguments;
+  if (size != 0) arguments = orvex::fuzz::SplitAtNul(data, size);  // empty input: a failed split
+
+  // The starting state: flags from the program name's length, strings from its text.
+  const std::u16string start = arguments.empty() ? u"" : arguments[0];
+  const unsigned bits = static_cast<unsigned>(start.size());
+  Model model{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0, (bits & 8) != 0, (bits & 16) != 0,
+              (bits & 32) != 0, (bits & 64) != 0, start, start, start};
+  InstallOptions options;
+  options.silent = model.silent;
+  options.reinstall = model.reinstall;
+  options.noUpdate = model.noUpdate;
+  options.noRestart = model.noRestart;
+  options.installCsp = model.csp;
+  options.installUcsp = model.ucsp;
+  options.selectDialog = model.selectDialog;
+  options.cspArgs = WideString(start.c_str());
+  options.ucspArgs = options.cspArgs;  // shared buffers must come apart on the first append
+  options.pluginArgs = options.cspArgs;
+
+  orvex::fake::FakeCommandLine commandLine(arguments);
+  const ParseOutcome outcome = orvex::ParseCommandLine(commandLine, options);
+  FUZZ_CHECK(commandLine.splits == 1 && commandLine.releases == 1);
+
+  const ParseOutcome expected = ModelParse(arguments, model);
+  FUZZ_CHECK(outcome == expected);
+  FUZZ_CHECK(options.silent == model.silent && options.reinstall == model.reinstall &&
+             options.noUpdate == model.noUpdate && options.noRestart == model.noRestart &&
+             options.installCsp == model.csp && options.installUcsp == model.ucsp &&
+             options.selectDialog == model.selectDialog);
+  FUZZ_CHECK(Holds(options.cspArgs, model.cspArgs));
+  FUZZ_CHECK(Holds(options.ucspArgs, model.ucspArgs));
+  FUZZ_CHECK(Holds(options.pluginArgs, model.pluginArgs));
+  for (const WideString* value : {&options.cspArgs, &options.ucspArgs, &options.pluginArgs}) {
+    FUZZ_CHECK(orvex::TextLength(value->c_str()) == value->Length());
+    FUZZ_CHECK(orvex::fuzz::Text(*value).compare(0, start.size(), start) == 0);  // only grown
+  }
+
+  // The help text for whatever flags are set: the common part first, each
+  // provider's switches exactly when that provider was asked for.
+  const WideString help = orvex::BuildHelpText(options.installCsp, options.installUcsp);
+  const WideString common = orvex::BuildHelpText(false, false);
+  FUZZ_CHECK(common.Length() != 0 && help.Length() >= common.Length());
+  FUZZ_CHECK(orvex::TextLength(help.c_str()) == help.Length());
+  FUZZ_CHECK(orvex::fuzz::Text(help).compare(0, common.Length(), orvex::fuzz::Text(common)) == 0);
+  FUZZ_CHECK(Contains(help, u"-orvexargs") && Contains(help, u"-silent") && !Contains(help, u"-noupdate"));
+  FUZZ_CHECK(Contains(help, u"-cspargs") == options.installCsp);
+  FUZZ_CHECK(Contains(help, u"-selectDlg") == options.installCsp);
+  FUZZ_CHECK(Contains(help, u"-ucspargs") == options.installUcsp);
+
+  orvex::fake::FakeUi ui;
+  FUZZ_CHECK(orvex::ShowHelpAndExit(ui, options) == 0);
+  FUZZ_CHECK(ui.shown.size() == 1 && ui.shown[0].text == orvex::fuzz::Text(help) &&
+             ui.shown[0].style == orvex::box::kIconInformation);
+  return 0;
+}

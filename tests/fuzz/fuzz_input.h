@@ -1,0 +1,153 @@
+#pragma once
+
+// Helpers shared by the fuzz targets: turning raw input into fields and
+// UTF-16 text, and a check that stops the run with a message.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "base/wide_string.h"
+
+namespace orvex::fuzz {
+
+// Ends the run as a crash, so libFuzzer keeps the input; works with NDEBUG.
+#define FUZZ_CHECK(condition)                                                            \
+  do {                                                                                   \
+    if (!(condition)) {                                                                  \
+      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+      std::abort();                                                                      \
+    }                                                                                    \
+  } while (0)
+
+// The same for two texts, printing both (as UTF-8) when they differ.
+#define FUZZ_CHECK_TEXT(actual, expected)                                                  \
+  do {                                                                                     \
+    if ((actual) != (expected)) {                                                          \
+      std::fprintf(stderr, "%s:%d: texts differ\nactual:   %s\nexpected: %s\n", __FILE__, \
+                   __LINE__, orvex::fuzz::Narrow(actual).c_str(),                          \
+                   orvex::fuzz::Narrow(expected).c_str());                                 \
+      std::abort();                                                                        \
+    }                                                                                      \
+  } while (0)
+
+// UTF-16 to UTF-8 for messages; a lone surrogate is shown as \uXXXX.
+inline std::string Narrow(const std::u16string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::uint32_t code = text[i];
+    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00u);
+    } else if (code >= 0xD800 && code <= 0xDFFF) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(code));
+      out += escaped;
+      continue;
+    }
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else if (code < 0x800) {
+      out += static_cast<char>(0xC0 | (code >> 6));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      out += static_cast<char>(0xE0 | (code >> 12));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (code >> 18));
+      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return out;
+}
+
+inline std::u16string Text(const WideString& text) { return std::u16string(text.c_str(), text.Length()); }
+
+// The stored text of a WideString: its units and the NUL after them.
+inline bool Holds(const WideString& text, const std::u16string& expected) {
+  return text.Length() == expected.size() && std::u16string(text.c_str(), text.Length()) == expected &&
+         text.c_str()[text.Length()] == 0;
+}
+
+// UTF-8 to UTF-16 that accepts anything: a byte that starts no valid
+// sequence becomes the unit of the same value, and encoded surrogates come
+// through as lone surrogates, so every unit sequence stays reachable.
+inline std::u16string Widen(const std::uint8_t* data, std::size_t size) {
+  std::u16string out;
+  std::size_t i = 0;
+  while (i < size) {
+    const std::uint8_t lead = data[i];
+    const std::size_t extra = lead >= 0xF0 && lead <= 0xF4   ? 3
+                              : lead >= 0xE0 && lead <= 0xEF ? 2
+                              : lead >= 0xC2 && lead <= 0xDF ? 1
+                                                             : 0;
+    std::uint32_t code = extra == 3 ? lead & 0x07u : extra == 2 ? lead & 0x0Fu : extra == 1 ? lead & 0x1Fu : lead;
+    bool valid = i + extra < size;
+    for (std::size_t k = 1; valid && k <= extra; ++k) {
+      if ((data[i + k] & 0xC0) != 0x80) valid = false;
+      else code = (code << 6) | (data[i + k] & 0x3Fu);
+    }
+    if (!valid || (extra == 2 && code < 0x800) || (extra == 3 && (code < 0x10000 || code > 0x10FFFF))) {
+      out.push_back(static_cast<char16_t>(lead));
+      ++i;
+      continue;
+    }
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(code));
+    }
+    i += extra + 1;
+  }
+  return out;
+}
+
+// The input cut at NUL bytes, each piece widened.
+inline std::vector<std::u16string> SplitAtNul(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::u16string> fields;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= size; ++i) {
+    if (i == size || data[i] == 0) {
+      fields.push_back(Widen(data + start, i - start));
+      start = i + 1;
+    }
+  }
+  return fields;
+}
+
+// Reads the input front to back; past its end every read gives zeros.
+class Reader {
+ public:
+  Reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  bool empty() const { return at_ >= size_; }
+  std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
+  char16_t Unit() {
+    const unsigned low = Byte();
+    return static_cast<char16_t>(low | (static_cast<unsigned>(Byte()) << 8));
+  }
+  std::uint32_t Word() {
+    const std::uint32_t low = Unit();
+    return low | (static_cast<std::uint32_t>(Unit()) << 16);
+  }
+  // A length byte, then that many UTF-16LE units (NULs included).
+  std::u16string Units(std::size_t limit) {
+    std::size_t count = Byte() % (limit + 1);
+    std::u16string text;
+    while (count-- > 0 && !empty()) text.push_back(Unit());
+    return text;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t at_ = 0;
+};
+
+}  // namespace orvex::fuzz
