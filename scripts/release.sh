@@ -140,4 +140,4 @@ rm -f "$out"/{orvexplugin.exe,orvexplugin-x64.exe,SHA256SUMS,RELEASE.txt}
 cp "$work/out"/* "$out/"
 echo "release: written to $out"
 sed 's/^/  /' "$out/SHA256SUMS"
-echo "release: $signature"
+echo "release: signature: $signature"
