@@ -13,6 +13,7 @@ packages=(
   fonts-wine                                         # Wine's Tahoma and Marlett for the pictures
   wixl msitools                                      # the sample packages
   python3                                            # the icon script
+  osslsigncode openssl git                           # signing and checking a release
 )
 
 missing=()

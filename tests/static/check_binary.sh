@@ -50,6 +50,13 @@ done
 
 grep -Eq '^Subsystem\s+0*2\b' <<<"$headers" || fail "not a graphical-subsystem program"
 
+# Rebuilt from the same source it must be the same bytes: no link time in
+# the header, no debug directory (it holds another time stamp).
+pe=$(od -An -tu4 -j60 -N4 "$program")
+stamp=$(od -An -tx4 -j$((pe + 8)) -N4 "$program" | tr -d ' ')
+[[ $stamp == 00000000 ]] || fail "TimeDateStamp is 0x$stamp, not 0: the link time is in the program"
+grep -Eq '^Entry 6 0+ 0+ Debug Directory' <<<"$headers" || fail "the program has a debug directory"
+
 stripped=$(mktemp)
 trap 'rm -f "$stripped"' EXIT
 "$strip" -o "$stripped" "$program"
