@@ -47,7 +47,7 @@ if [[ -n $template ]]; then
   cp -a "$template" "$state/template"
 fi
 tests/wine/fixture_setup.sh "$state" >/dev/null
-trap '"$WINESERVER" -k 2>/dev/null || true; tests/wine/fixture_cleanup.sh "$state"; rm -rf "$work"' EXIT
+trap '"$WINESERVER" -k 2>/dev/null || true; tests/wine/fixture_cleanup.sh "$state"; rm -rf "$work" "$state/prefix"; [[ -z $template ]] || rm -rf "$state/template"' EXIT
 export DISPLAY WINEPREFIX=$state/prefix
 DISPLAY=$(cat "$state/display")
 rm -rf "$WINEPREFIX"

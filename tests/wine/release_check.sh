@@ -14,7 +14,7 @@ rm -rf "$WINEPREFIX"
 mkdir -p "$state/prefixes"
 cp -a "$state/template" "$WINEPREFIX"
 use_private_display
-trap '"$WINESERVER" -k 2>/dev/null || true; stop_private_display; rm -rf "$work"' EXIT
+trap '"$WINESERVER" -k 2>/dev/null || true; stop_private_display; rm -rf "$work"; [[ ${failed:-1} != 0 ]] || rm -rf "$WINEPREFIX"' EXIT
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 

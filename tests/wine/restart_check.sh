@@ -14,7 +14,7 @@ export WINEPREFIX=$state/prefixes/restart
 rm -rf "$WINEPREFIX"
 cp -a "$state/template" "$WINEPREFIX"
 use_private_display
-trap '"$WINESERVER" -k 2>/dev/null || true; stop_private_display' EXIT
+trap '"$WINESERVER" -k 2>/dev/null || true; stop_private_display; [[ ${failed:-1} != 0 ]] || rm -rf "$WINEPREFIX"' EXIT
 dist=$ORVEX_DISTS_UNIX/reboot-2.0.9
 
 failed=0

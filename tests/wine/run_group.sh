@@ -27,7 +27,10 @@ rm -rf "$WINEPREFIX" "$state/work/$group"
 mkdir -p "$state/prefixes" "$state/work/$group"
 cp -a "$state/template" "$WINEPREFIX"
 use_private_display
-trap '"$WINESERVER" -k 2>/dev/null || true; stop_private_display' EXIT
+# A passed group's prefix goes: each is a copy of a 700 MB template, and a
+# whole run would otherwise leave gigabytes behind. A failed one stays.
+status=1
+trap '"$WINESERVER" -k 2>/dev/null || true; stop_private_display; ((status != 0)) || rm -rf "$WINEPREFIX"' EXIT
 
 if [[ -n $winver ]]; then
   "${wine[@]}" winecfg -v "$winver"
