@@ -172,6 +172,8 @@ TEST(ProviderSetup, FailingOrMissingSetupEndsTheRunWithItsCode) {
       {L"-csp -ucsp", L"3010", nullptr, false, nullptr, 125, 3010, {kCsp}},
       {L"-csp -ucsp", nullptr, L"1603", false, L"ucsp", 125, 1603, {kCsp, kUcsp}},
       {L"-ucsp", nullptr, L"-1", false, nullptr, 122, 0xFFFFFFFFu, {kUcsp}},
+      // A setup program that crashes: the exception code, whole and unsigned.
+      {L"-csp -ucsp", L"-1073741819", nullptr, false, nullptr, 125, 0xC0000005u, {kCsp}},
       {L"-csp", nullptr, nullptr, true, nullptr, 102, ERROR_FILE_NOT_FOUND, {}},
       {L"-silent -csp", L"3010", nullptr, false, nullptr, 0, 3010, {kCsp + " -silent"}},
   };
