@@ -13,30 +13,34 @@
 #include <wchar.h>
 #include <wctype.h>
 
-static DWORD get_env(const wchar_t *name, wchar_t *buf, DWORD len)
-{
-    DWORD n = GetEnvironmentVariableW(name, buf, len);
-    return n < len ? n : 0;
-}
-
 static void log_command_line(void)
 {
-    wchar_t path[MAX_PATH + 32];
-    DWORD n = get_env(L"TMP", path, MAX_PATH);
-    if (!n)
-        n = GetTempPathW(MAX_PATH, path);
-    if (!n || n >= MAX_PATH)
+    /* TMP of any length: a test may hand a directory deeper than MAX_PATH. */
+    static const wchar_t name[] = L"setup-calls.log";
+    DWORD size = GetEnvironmentVariableW(L"TMP", NULL, 0);
+    BOOL from_tmp = size > 1;
+    if (!from_tmp)
+        size = GetTempPathW(0, NULL);
+    wchar_t *path = HeapAlloc(GetProcessHeap(), 0, (size + 1 + ARRAYSIZE(name)) * sizeof(wchar_t));
+    if (!path)
         return;
+    DWORD n = from_tmp ? GetEnvironmentVariableW(L"TMP", path, size) : GetTempPathW(size, path);
+    if (!n || n >= size) {
+        HeapFree(GetProcessHeap(), 0, path);
+        return;
+    }
     if (path[n - 1] != L'\\' && path[n - 1] != L'/')
         path[n++] = L'\\';
-    wcscpy(path + n, L"setup-calls.log");
+    wcscpy(path + n, name);
 
     const wchar_t *cmd = GetCommandLineW();
     int wlen = (int)wcslen(cmd);
     int len = WideCharToMultiByte(CP_UTF8, 0, cmd, wlen, NULL, 0, NULL, NULL);
     char *line = HeapAlloc(GetProcessHeap(), 0, (SIZE_T)len + 1);
-    if (!line)
+    if (!line) {
+        HeapFree(GetProcessHeap(), 0, path);
         return;
+    }
     WideCharToMultiByte(CP_UTF8, 0, cmd, wlen, line, len, NULL, NULL);
     line[len] = '\n';
 
@@ -50,6 +54,7 @@ static void log_command_line(void)
         CloseHandle(h);
     }
     HeapFree(GetProcessHeap(), 0, line);
+    HeapFree(GetProcessHeap(), 0, path);
 }
 
 /* Returns FALSE if the variable is unset or empty. */

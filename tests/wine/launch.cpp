@@ -19,27 +19,6 @@ using orvex::testing::Utf8;
 
 namespace {
 
-struct OtherBoxSearch {
-  DWORD program;
-  const std::vector<HWND>* answered;
-  HWND found;
-};
-
-// A visible box of any process but the program and this one: under Wine
-// only the run's own processes show windows in the prefix.
-BOOL CALLBACK FindOtherBox(HWND window, LPARAM parameter) {
-  auto* search = reinterpret_cast<OtherBoxSearch*>(parameter);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == search->program || owner == GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
-  wchar_t className[32] = {};
-  GetClassNameW(window, className, 32);
-  if (wcscmp(className, L"#32770") != 0) return TRUE;
-  if (std::find(search->answered->begin(), search->answered->end(), window) != search->answered->end()) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
 std::wstring Text(HWND window) {
   wchar_t text[4096] = {};
   if (window != nullptr) GetWindowTextW(window, text, 4096);
@@ -60,21 +39,6 @@ std::wstring OwnerName(HWND window) {
   const std::wstring full = path;
   const std::size_t slash = full.find_last_of(L"\\/");
   return slash == std::wstring::npos ? full : full.substr(slash + 1);
-}
-
-std::optional<ShownBox> FindInstallerBox(DWORD program, const std::vector<HWND>& answered) {
-  OtherBoxSearch search{program, &answered, nullptr};
-  EnumWindows(FindOtherBox, reinterpret_cast<LPARAM>(&search));
-  if (search.found == nullptr) return std::nullopt;
-  Sleep(100);  // let the box finish building its controls
-  ShownBox box;
-  box.window = search.found;
-  box.caption = Text(search.found);
-  box.text = Text(GetDlgItem(search.found, 0xFFFF));
-  for (const int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
-    if (GetDlgItem(search.found, id) != nullptr) box.buttons.push_back(id);
-  }
-  return box;
 }
 
 }  // namespace
@@ -117,7 +81,7 @@ int wmain(int argc, wchar_t** argv) {
     std::string owner;
     auto box = run.WaitForBox(500);
     if (!box) {
-      box = FindInstallerBox(run.ProcessId(), answeredOthers);
+      box = orvex::testing::FindOtherBox(run.ProcessId(), answeredOthers);
       if (box) {
         owner = " of " + Utf8(OwnerName(box->window));
         answeredOthers.push_back(box->window);

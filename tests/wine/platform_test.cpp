@@ -10,7 +10,8 @@
 #include "platform/win32/installer_library.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
-#include "program_driver.h"
+#include "plugin_scenario.h"
+#include "resources/resource_ids.h"
 
 namespace orvex {
 namespace {
@@ -191,46 +192,84 @@ TEST(Win32Platform, SystemFacts) {
   EXPECT_GE(version.major, 5u);
 }
 
-// An msi.dll planted beside the program must never be loaded: the program
-// takes the one in the system directory. The unsafe stand-in, which loads it
-// by bare name, shows that the test would see a planted load.
+// DLLs planted where a downloaded program runs must never be loaded. The
+// program's directory and the current directory (the distribution) each hold
+// a harmless msi.dll, comctl32.dll and uxtheme.dll that leave a mark when
+// loaded, and Wine is told to prefer them to its own: the program loads
+// msi.dll itself, comctl32.dll (version 6) through its manifest for its boxes
+// and dialog, uxtheme.dll with its first window. Wine's user32 and shell32
+// also load imm32.dll and version.dll before the program's entry runs,
+// searching the program's directory first; Windows takes those from the
+// system directory (known DLLs and their dependencies), so a planted copy of
+// them would judge Wine, not the program. The unsafe stand-in, which loads
+// each by bare name, shows that the test would see a planted load.
 TEST(PlantedLibrary, IsIgnoredByTheProgramButTakenByAnUnsafeLoader) {
-  const std::wstring folder = testing::WorkDirectory() + L"\\downloads";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  const std::wstring mark = folder + L"\\planted-dll-was-loaded";
-  SetEnvironmentVariableW(L"ORVEX_PLANTED_MARK", mark.c_str());
-  ASSERT_TRUE(CopyFileW(testing::Environment(L"ORVEX_PLANTED_DLL").c_str(), (folder + L"\\msi.dll").c_str(), FALSE));
-
-  struct Program {
-    std::wstring source;
-    const wchar_t* name;
-    bool loadsPlanted;
+  const wchar_t* const planted[] = {L"msi", L"comctl32", L"uxtheme"};
+  const std::wstring folder = testing::WorkDirectory() + L"\\downloads", dist = folder + L"\\dist",
+                     marks = testing::WorkDirectory() + L"\\marks";
+  ASSERT_TRUE(testing::CopyDistribution(testing::Dist(L"normal-2.0.10"), dist));
+  CreateDirectoryW(marks.c_str(), nullptr);
+  SetEnvironmentVariableW(L"ORVEX_PLANTED_MARKS", marks.c_str());
+  const auto Marks = [&marks] {
+    std::wstring names;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((marks + L"\\*.dll").c_str(), &entry);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
+      names += std::wstring(entry.cFileName) + L" ";
+      DeleteFileW((marks + L"\\" + entry.cFileName).c_str());
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return testing::Utf8(names);
   };
-  const Program programs[] = {
-      {testing::ProgramPath(), L"orvexplugin.exe", false},
-      {testing::Environment(L"ORVEX_UNSAFE_LOADER"), L"unsafe_loader.exe", true},
-  };
-  for (const Program& program : programs) {
-    SCOPED_TRACE(testing::Utf8(program.name));
-    // Make Wine prefer a DLL beside the program over its own, as Windows
-    // would for a DLL that is not a known DLL.
+  for (const std::wstring& directory : {folder, dist}) {
+    for (const wchar_t* name : planted) {
+      ASSERT_TRUE(CopyFileW(testing::Environment(L"ORVEX_PLANTED_DLL").c_str(),
+                            (directory + L"\\" + name + L".dll").c_str(), FALSE));
+    }
+  }
+  // Wine is to prefer a DLL beside the program over its own, as Windows
+  // does for a DLL that is not a known DLL.
+  for (const wchar_t* program : {L"orvexplugin.exe", L"unsafe_loader.exe"}) {
     HKEY key = nullptr;
-    const std::wstring overrides = std::wstring(L"Software\\Wine\\AppDefaults\\") + program.name + L"\\DllOverrides";
+    const std::wstring overrides = std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\DllOverrides";
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, overrides.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
                               nullptr),
               ERROR_SUCCESS);
     const wchar_t value[] = L"native,builtin";
-    RegSetValueExW(key, L"msi", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value));
+    for (const wchar_t* name : planted) {
+      RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value));
+    }
     RegCloseKey(key);
-
-    DeleteFileW(mark.c_str());
-    const std::wstring copy = folder + L"\\" + program.name;
-    ASSERT_TRUE(CopyFileW(program.source.c_str(), copy.c_str(), FALSE));
-    testing::ProgramRun run;
-    ASSERT_TRUE(run.Start(copy, L"-silent", folder));
-    ASSERT_TRUE(run.WaitForExit().has_value());
-    EXPECT_EQ(GetFileAttributesW(mark.c_str()) != INVALID_FILE_ATTRIBUTES, program.loadsPlanted);
   }
+  const std::wstring program = folder + L"\\orvexplugin.exe", unsafe = folder + L"\\unsafe_loader.exe";
+  ASSERT_TRUE(CopyFileW(testing::ProgramPath().c_str(), program.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(testing::Environment(L"ORVEX_UNSAFE_LOADER").c_str(), unsafe.c_str(), FALSE));
+  struct Case {
+    std::wstring program;
+    const wchar_t* arguments;
+    std::vector<int> answers;
+    const char* marks;
+  };
+  const Case cases[] = {
+      {unsafe, L"msi.dll comctl32.dll uxtheme.dll", {}, "comctl32.dll msi.dll uxtheme.dll "},
+      // A complete silent installation, providers included.
+      {program, L"-silent -csp -ucsp", {}, ""},
+      // Every window the program has: question, selection dialog, closing box.
+      {program, L"-csp -ucsp -selectDlg -reinstall", {IDYES, ORVEX_ID_NEXT, IDOK}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Utf8(c.arguments));
+    testing::ProgramRun run;
+    ASSERT_TRUE(run.Start(c.program, c.arguments, dist));
+    for (const int answer : c.answers) {
+      const auto box = run.WaitForBox();
+      ASSERT_TRUE(box.has_value()) << "before answer " << answer;
+      run.Press(*box, answer);
+    }
+    EXPECT_EQ(run.WaitForExit(), 0u);
+    EXPECT_EQ(Marks(), c.marks);
+  }
+  EXPECT_EQ(MsiQueryProductStateW(testing::kProduct), INSTALLSTATE_DEFAULT);
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include "resources/message_catalogue.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 namespace orvex::testing {
 
@@ -12,13 +15,16 @@ struct Search {
   DWORD processId;
   const std::vector<HWND>* skip;
   HWND found;
+  bool others = false;  // any process but processId and this one
 };
 
 BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
   auto* search = reinterpret_cast<Search*>(parameter);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  const bool wanted = search->others ? owner != search->processId && owner != GetCurrentProcessId()
+                                     : owner == search->processId;
+  if (!wanted || !IsWindowVisible(window)) return TRUE;
   wchar_t className[32] = {};
   GetClassNameW(window, className, 32);
   if (wcscmp(className, L"#32770") != 0) return TRUE;
@@ -36,7 +42,70 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
+ShownBox ReadBox(HWND window) {
+  // Let the box finish building its controls before reading them.
+  Sleep(100);
+  ShownBox box;
+  box.window = window;
+  box.caption = WindowText(window);
+  box.text = WindowText(GetDlgItem(window, 0xFFFF));
+  for (const int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+    if (GetDlgItem(window, id) != nullptr) box.buttons.push_back(id);
+  }
+  return box;
+}
+
 }  // namespace
+
+std::optional<ShownBox> FindOtherBox(DWORD program, const std::vector<HWND>& answered) {
+  Search search{program, &answered, nullptr, true};
+  EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+  if (search.found == nullptr) return std::nullopt;
+  return ReadBox(search.found);
+}
+
+std::string LocalStamp(int seconds) {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  ULARGE_INTEGER ticks;
+  SystemTimeToFileTime(&t, reinterpret_cast<FILETIME*>(&ticks));
+  ticks.QuadPart += seconds * 10000000ull;
+  FileTimeToSystemTime(reinterpret_cast<FILETIME*>(&ticks), &t);
+  char text[32];
+  snprintf(text, sizeof(text), "%04u-%02u-%02u-%02u-%02u-%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+           t.wSecond);
+  return text;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+  std::ifstream file(path.c_str(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+bool CreateDirectories(const std::wstring& path) {
+  for (std::size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1)) {
+    CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+  }
+  return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool CopyDistribution(const std::wstring& from, const std::wstring& to) {
+  for (const wchar_t* file : {L"x64\\orvexcom-x64.msi", L"csp\\Setup.exe", L"ucsp\\Setup.exe"}) {
+    const std::wstring target = to + L"\\" + file;
+    if (!CreateDirectories(target.substr(0, target.rfind(L'\\'))) ||
+        !CopyFileW((from + L"\\" + file).c_str(), target.c_str(), FALSE)) {
+      return false;
+    }
+  }
+  return true;
+}
 
 BoxIcon IconOf(const ShownBox& box) {
   // The icon's static: 0x0440 in Wine's message box, 0x14 in Windows'.
@@ -111,7 +180,8 @@ ProgramRun::~ProgramRun() {
   if (outputRead_ != nullptr) CloseHandle(outputRead_);
 }
 
-bool ProgramRun::Start(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory) {
+bool ProgramRun::Start(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory,
+                       HANDLE token) {
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE outputWrite = nullptr;
   if (!CreatePipe(&outputRead_, &outputWrite, &inherit, 0)) return false;
@@ -127,8 +197,11 @@ bool ProgramRun::Start(const std::wstring& program, const std::wstring& argument
   std::wstring commandLine = L"\"" + program + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   PROCESS_INFORMATION info{};
-  const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      directory.empty() ? nullptr : directory.c_str(), &startup, &info);
+  const wchar_t* const where = directory.empty() ? nullptr : directory.c_str();
+  const BOOL started = token != nullptr ? CreateProcessAsUserW(token, program.c_str(), commandLine.data(), nullptr,
+                                                               nullptr, TRUE, 0, nullptr, where, &startup, &info)
+                                        : CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                                         0, nullptr, where, &startup, &info);
   CloseHandle(outputWrite);
   if (!started) return false;
   CloseHandle(info.hThread);
@@ -153,18 +226,7 @@ std::optional<ShownBox> ProgramRun::WaitForBox(DWORD timeoutMs) {
   for (;;) {
     Search search{processId_, &answered_, nullptr};
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) {
-      // Let the box finish building its controls before reading them.
-      Sleep(100);
-      ShownBox box;
-      box.window = search.found;
-      box.caption = WindowText(search.found);
-      box.text = WindowText(GetDlgItem(search.found, 0xFFFF));
-      for (const int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
-        if (GetDlgItem(search.found, id) != nullptr) box.buttons.push_back(id);
-      }
-      return box;
-    }
+    if (search.found != nullptr) return ReadBox(search.found);
     if (WaitForSingleObject(process_, 0) == WAIT_OBJECT_0) return std::nullopt;
     if (GetTickCount64() > deadline) return std::nullopt;
     Sleep(50);

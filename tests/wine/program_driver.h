@@ -35,8 +35,10 @@ class ProgramRun {
   ~ProgramRun();
 
   // Starts program with the given arguments (already quoted as needed) in
-  // directory (empty: this process's own). False when it cannot start.
-  bool Start(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory = L"");
+  // directory (empty: this process's own), as the user of token when one is
+  // given. False when it cannot start.
+  bool Start(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory = L"",
+             HANDLE token = nullptr);
 
   // Waits for the next visible box of the program; nothing when the program
   // ends or the time runs out first.
@@ -66,8 +68,23 @@ class ProgramRun {
   std::vector<HWND> answered_;
 };
 
+// A visible box of another process than the program and this one (an
+// installer's, say) that is not among answered, read like the program's.
+std::optional<ShownBox> FindOtherBox(DWORD program, const std::vector<HWND>& answered = {});
+
 // UTF-8 for test messages: printf("%ls") loses Cyrillic.
 std::string Utf8(const std::wstring& text);
+
+// Local time in the form of the installer logs' names (2026-03-05-14-07-09),
+// seconds later; strings of this form sort by time.
+std::string LocalStamp(int seconds = 0);
+std::vector<std::string> Lines(const std::string& text);
+std::string ReadWholeFile(const std::wstring& path);
+// Makes a directory and every missing one above it.
+bool CreateDirectories(const std::wstring& path);
+// Copies what a run needs of a sample distribution (the 64-bit package and
+// the providers' setup programs) into a new directory.
+bool CopyDistribution(const std::wstring& from, const std::wstring& to);
 
 // The bootstrapper under test and the group's scratch directory, from the
 // environment that run_group.sh sets.

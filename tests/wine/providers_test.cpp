@@ -8,59 +8,29 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "program_driver.h"
+#include "plugin_scenario.h"
 #include "resources/resource_ids.h"
 
 namespace orvex {
 namespace {
 
+using testing::kProduct;
+using testing::Lines;
+using testing::LocalStamp;
 using testing::Message;
 using testing::ProgramRun;
+using testing::RemovePlugin;
 using testing::ShownBox;
 using testing::Utf8;
 
-constexpr wchar_t kProduct[] = L"{5B0E2C71-8D3A-4F69-A2C4-19E7B35D6F08}";
-
-std::wstring Distribution() { return testing::Environment(L"ORVEX_DISTS") + L"\\normal-2.0.10"; }
+std::wstring Distribution() { return testing::Dist(L"normal-2.0.10"); }
 
 bool PluginInstalled() { return MsiQueryProductStateW(kProduct) == INSTALLSTATE_DEFAULT; }
-
-// Each case starts without the plug-in, whatever the one before left.
-void RemovePlugin() {
-  if (MsiQueryProductStateW(kProduct) == INSTALLSTATE_UNKNOWN) return;
-  MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-  ASSERT_EQ(MsiConfigureProductW(kProduct, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT), 0u);
-}
-
-// Local time in the log-name form, seconds later; strings of this form sort
-// by time.
-std::string LocalNow(int seconds = 0) {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  ULARGE_INTEGER ticks;
-  SystemTimeToFileTime(&t, reinterpret_cast<FILETIME*>(&ticks));
-  ticks.QuadPart += seconds * 10000000ull;
-  FileTimeToSystemTime(reinterpret_cast<FILETIME*>(&ticks), &t);
-  char text[32];
-  snprintf(text, sizeof(text), "%04u-%02u-%02u-%02u-%02u-%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-           t.wSecond);
-  return text;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 std::wstring Text(HWND window) {
   wchar_t text[512] = {};
@@ -80,7 +50,7 @@ class Scenario {
     SetEnvironmentVariableW(L"TMP", tmp_.c_str());
     SetEnvironmentVariableW(L"ORVEX_STUB_EXIT_CSP", cspExit);
     SetEnvironmentVariableW(L"ORVEX_STUB_EXIT_UCSP", ucspExit);
-    started_ = LocalNow();
+    started_ = LocalStamp();
     EXPECT_TRUE(run.Start(testing::ProgramPath(), arguments, directory)) << GetLastError();
   }
 
@@ -88,7 +58,7 @@ class Scenario {
   // program had written its log where it was told to.
   void WriteLogsAhead(const std::wstring& directory) const {
     for (int second = 0; second < 30; ++second) {
-      const std::string stamp = LocalNow(second);
+      const std::string stamp = LocalStamp(second);
       const std::wstring path = tmp_ + L"\\" + directory + L"_" + std::wstring(stamp.begin(), stamp.end()) + L".log";
       CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
@@ -96,8 +66,7 @@ class Scenario {
 
   // The command lines the stand-ins recorded, in order.
   std::vector<std::string> Calls() const {
-    std::ifstream file((tmp_ + L"\\setup-calls.log").c_str(), std::ios::binary);
-    return Lines(std::string(std::istreambuf_iterator<char>(file), {}));
+    return Lines(testing::ReadWholeFile(tmp_ + L"\\setup-calls.log"));
   }
 
   // After the end: the calls equal expected, where each <log> stands for
@@ -105,7 +74,7 @@ class Scenario {
   // Returns how many stamps it printed.
   std::size_t ExpectCalls(std::vector<std::string> expected) {
     const std::vector<std::string> stamps = Lines(run.Output());
-    const std::string finished = LocalNow();
+    const std::string finished = LocalStamp();
     for (const std::string& stamp : stamps) {
       EXPECT_TRUE(std::regex_match(stamp, std::regex(R"(\d{4}(-\d\d){5})"))) << stamp;
       EXPECT_TRUE(started_ <= stamp && stamp <= finished) << stamp << " is not local time during the run";
@@ -203,6 +172,8 @@ TEST(ProviderSetup, FailingOrMissingSetupEndsTheRunWithItsCode) {
       {L"-csp -ucsp", L"3010", nullptr, false, nullptr, 125, 3010, {kCsp}},
       {L"-csp -ucsp", nullptr, L"1603", false, L"ucsp", 125, 1603, {kCsp, kUcsp}},
       {L"-ucsp", nullptr, L"-1", false, nullptr, 122, 0xFFFFFFFFu, {kUcsp}},
+      // A setup program that crashes: the exception code, whole and unsigned.
+      {L"-csp -ucsp", L"-1073741819", nullptr, false, nullptr, 125, 0xC0000005u, {kCsp}},
       {L"-csp", nullptr, nullptr, true, nullptr, 102, ERROR_FILE_NOT_FOUND, {}},
       {L"-silent -csp", L"3010", nullptr, false, nullptr, 0, 3010, {kCsp + " -silent"}},
   };

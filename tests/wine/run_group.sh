@@ -51,4 +51,9 @@ if ((status == 0)) && ! grep -Eq '^\[  PASSED  \] [1-9][0-9]* tests?\.' "$output
   echo "run_group: no test ran in group $group"
   status=1
 fi
+# A prefix takes about 700 MB: only a failed group's is kept, to look into.
+if ((status == 0)); then
+  "$WINESERVER" -k 2>/dev/null && "$WINESERVER" -w 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+fi
 exit $status

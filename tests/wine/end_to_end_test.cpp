@@ -1,0 +1,208 @@
+// The real orvexplugin.exe at the edges: paths with spaces and Cyrillic
+// letters or longer than MAX_PATH, a package file that is not a package, no
+// TMP, a restart that Windows refuses.
+//
+// Every failure path of the main flow, and where a Wine test takes it:
+//   not an administrator (1)            native only: IsUserAnAdmin is always TRUE under Wine
+//   Windows version unreadable (2)      native only: Wine's GetVersionExW does not fail
+//   Windows too old (3-6)               OperatingSystemGate.RefusalsAndPassingNeighbours
+//   confirmation answered No (0)        Bootstrapper.ConfirmationByFlagsAnsweredNoEndsWithZero
+//   selection dialog cancelled (0)      SelectionDialog.CancelEscAndCloseBoxEndTheRunWithNothingInstalled
+//   provider's setup fails (its code,   ProviderSetup.FailingOrMissingSetupEndsTheRunWithItsCode
+//     a crash's 0xC0000005 included)
+//   provider's setup cannot start (2/3) the same, and Bootstrapper.ProviderWithoutSetupProgramFailsWithTheStartError
+//   TMP missing (203), plug-in and      FailurePaths.MissingTmpStartsNoInstaller
+//     provider
+//   no package (232)                    PluginInstall.MissingPackage
+//   installed version unknown (131)     native only: Wine's MsiGetProductInfoW succeeds for every installed
+//                                       product (a missing DisplayVersion reads as empty)
+//   no package, product installed (139) PluginInstall.MissingPackage
+//   package cannot be opened (133)      FailurePaths.PackageThatIsNotAPackage
+//   package version unknown (134)       native only: Wine's MsiGetPropertyW does not fail on an open package
+//   current directory too long (206)    native only: Wine cannot start a program in a directory of 259
+//                                       characters or more (README, exit code 206)
+//   system directory unreadable (152)   native only: GetSystemDirectoryW does not fail
+//   msiexec fails (1603, other codes)   PluginInstall.FailureNamesTheLogUnlessTheUserChoseIt,
+//                                       FailurePaths.PackageThatIsNotAPackage, UnusualPaths.TmpLongerThanMaxPath
+//   same version, reinstall declined    PluginInstall.FreshInstallThenSameVersionAgain; msiexec's own Cancel is
+//     (1602)                            native only: Wine's msiexec /qb shows no progress window to cancel
+//   another installation (1618)         native only: Wine's msiexec ignores the _MSIExecute mutex
+//   restart refused (7)                 FailurePaths.RestartWithoutTheShutdownPrivilegeIsRefused
+//   restart declined (0)                PluginVersions.RestartIsRememberedAndOfferedByTheNextRun
+#include <windows.h>
+#include <msi.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "plugin_scenario.h"
+
+namespace orvex {
+namespace {
+
+using namespace testing;
+
+class FailurePaths : public PluginScenario {};
+class UnusualPaths : public PluginScenario {};
+
+// Garbage named like the package. Not installed: msiexec refuses it with the
+// code Windows Installer gives for it. Installed: the version comparison
+// cannot open it and says so even under -silent.
+TEST_F(FailurePaths, PackageThatIsNotAPackage) {
+  const std::wstring dist = WorkDirectory() + L"\\garbage", package = dist + L"\\x64\\orvexcom-x64.msi";
+  ASSERT_TRUE(CreateDirectories(dist + L"\\x64"));
+  const HANDLE file = CreateFileW(package.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, "MZ not a package", 16, &written, nullptr);
+  CloseHandle(file);
+  const UINT installError = MsiInstallProductW(package.c_str(), L"");
+  ASSERT_NE(installError, 0u);
+
+  Outcome outcome = Run(dist, L"", {Question(), Failed(nullptr)});
+  EXPECT_EQ(outcome.exitCode, installError);
+  const Log log = LogOfRun(outcome);
+  ASSERT_EQ(outcome.texts.size(), 2u);
+  EXPECT_EQ(Utf8(outcome.texts[1]),
+            Utf8(Message(106) + L": " + std::to_wstring(installError) + L".\nInstall log: " + log.path));
+  EXPECT_EQ(MsiQueryProductStateW(kProduct), INSTALLSTATE_UNKNOWN);
+
+  InstallDirectly(L"normal-2.0.9");
+  MSIHANDLE handle = 0;
+  const UINT openError = MsiOpenPackageExW(package.c_str(), MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE, &handle);
+  ASSERT_NE(openError, 0u);
+  const std::wstring tail = L": " + std::to_wstring(openError) + L".\n";
+  for (const bool silent : {true, false}) {
+    outcome = Run(dist, silent ? L"-silent" : L"",
+                  silent ? std::vector<Expected>{InstallError(133)}
+                         : std::vector<Expected>{Question(), InstallError(133), Failed(tail.c_str())});
+    EXPECT_EQ(outcome.exitCode, openError);
+    EXPECT_EQ(outcome.output, "") << "no installer ran";
+  }
+  EXPECT_TRUE(Logs().empty());
+  EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), L"2.0.9");
+}
+
+// Only TMP names the log directory: without it (TEMP set all the same) no
+// installer starts. The plug-in's run reports 144 and 106, a provider's 144.
+TEST_F(FailurePaths, MissingTmpStartsNoInstaller) {
+  SetEnvironmentVariableW(L"TMP", nullptr);
+  // Where the Setup.exe stand-in would record a call.
+  SetEnvironmentVariableW(L"TEMP", tmp_.c_str());
+  struct Case {
+    const wchar_t* arguments;
+    std::vector<Expected> boxes;
+  };
+  const Case cases[] = {
+      {L"", {Question(), InstallError(144), Failed(L": 203.\n")}},
+      {L"-silent", {}},
+      {L"-csp", {Question(102), InstallError(144)}},
+      {L"-silent -ucsp", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf8(c.arguments));
+    const Outcome outcome = Run(Dist(L"normal-2.0.10"), c.arguments, c.boxes);
+    EXPECT_EQ(outcome.exitCode, 203u);
+    EXPECT_EQ(outcome.output, "");
+  }
+  EXPECT_EQ(MsiQueryProductStateW(kProduct), INSTALLSTATE_UNKNOWN);
+  EXPECT_EQ(ReadWholeFile(tmp_ + L"\\setup-calls.log"), "") << "no setup program ran";
+  EXPECT_TRUE(Logs().empty());
+}
+
+// A restart that is due and agreed to, by a process without the shutdown
+// privilege: Windows refuses it, box 111 (none under -silent), exit code 7.
+TEST_F(FailurePaths, RestartWithoutTheShutdownPrivilegeIsRefused) {
+  HANDLE own = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own));
+  LUID_AND_ATTRIBUTES shutdown{};
+  ASSERT_TRUE(LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &shutdown.Luid));
+  ASSERT_TRUE(CreateRestrictedToken(own, 0, 0, nullptr, 1, &shutdown, 0, nullptr, &token_));
+  CloseHandle(own);
+  const auto mark = [] {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kMarker, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  };
+  mark();
+  const Expected restart{Message(108), 104, {IDYES, IDNO}, BoxIcon::kExclamation, IDYES};
+  const Expected refused{Message(111), 104, {IDOK}, BoxIcon::kNone, IDOK};
+  Outcome outcome = Run(Dist(L"normal-2.0.9"), L"", {Question(), restart, refused});
+  EXPECT_EQ(outcome.exitCode, 7u);
+  EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), L"2.0.9");
+  EXPECT_FALSE(MarkerExists()) << "removed before asking";
+
+  mark();
+  outcome = Run(Dist(L"normal-2.0.9"), L"-silent", {});
+  EXPECT_EQ(outcome.exitCode, 7u);
+  EXPECT_FALSE(MarkerExists());
+}
+
+// The command lines that the setup stand-ins of providers recorded, each log
+// path in TMP named by the next timestamp the program printed.
+std::vector<std::string> SetupCalls(const std::wstring& tmp, const std::string& output,
+                                    const std::vector<std::string>& providers, const std::string& tail) {
+  std::vector<std::string> calls;
+  const std::vector<std::string> stamps = Lines(output);
+  for (std::size_t i = 0; i < providers.size() && i < stamps.size(); ++i) {
+    calls.push_back(providers[i] + "\\Setup.exe -args \"/qb /Lv! \"\"\"" + Utf8(tmp) + "\\" + providers[i] + "_" +
+                    stamps[i] + ".log\"\"\" \" -noreboot -root" + tail);
+  }
+  return calls;
+}
+
+// A distribution in the downloads folder of a user whose name holds a space
+// and Cyrillic letters, and a TMP in that profile: every path reaches
+// msiexec and the setup programs whole. Windows Installer keeps the package's
+// directory as the product's source; the log, in the ANSI code page, holds
+// what it can of the path.
+TEST_F(UnusualPaths, SpacesAndCyrillicInDistributionAndTmp) {
+  const std::wstring profile = WorkDirectory() + L"\\Users\\Иван Петров";
+  const std::wstring dist = profile + L"\\Загрузки\\дистрибутив", package = dist + L"\\x64\\orvexcom-x64.msi";
+  tmp_ = profile + L"\\AppData\\Local\\Temp";
+  ASSERT_TRUE(CreateDirectories(tmp_));
+  ASSERT_TRUE(CopyDistribution(Dist(L"normal-2.0.10"), dist));
+  SetEnvironmentVariableW(L"TMP", tmp_.c_str());
+
+  Outcome outcome = Run(dist, L"", {Question(), Installed()});
+  EXPECT_EQ(outcome.exitCode, 0u);
+  ExpectProperties(LogOfRun(outcome).text, package, {"ADDNPORVEX = 1"});
+  EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), L"2.0.10");
+  EXPECT_EQ(Utf8(ProductInfo(INSTALLPROPERTY_INSTALLSOURCE)), Utf8(dist + L"\\x64\\"));
+
+  outcome = Run(dist, L"-csp -ucsp -reinstall", {Question(125), Installed(127)});
+  EXPECT_EQ(outcome.exitCode, 0u);
+  EXPECT_EQ(Lines(ReadWholeFile(tmp_ + L"\\setup-calls.log")),
+            SetupCalls(tmp_, outcome.output, {"csp", "ucsp"}, " -reinstall"));
+  ExpectProperties(LogOfRun(outcome).text, package, {"REINSTALL = ALL", "REINSTALLMODE = vomus"});
+}
+
+// A TMP deeper than MAX_PATH: every log path is made whole. Wine's msiexec
+// logs there and the setup program is told the whole path; when msiexec
+// fails, the box names the whole log path.
+TEST_F(UnusualPaths, TmpLongerThanMaxPath) {
+  for (int level = 0; level < 5; ++level) tmp_ += L"\\" + std::wstring(60, L'к');
+  ASSERT_GT(tmp_.size(), 300u);
+  ASSERT_TRUE(CreateDirectories(tmp_));
+  SetEnvironmentVariableW(L"TMP", tmp_.c_str());
+
+  Outcome outcome = Run(Dist(L"normal-2.0.9"), L"-csp", {Question(102), Installed(109)});
+  EXPECT_EQ(outcome.exitCode, 0u);
+  EXPECT_EQ(Lines(ReadWholeFile(tmp_ + L"\\setup-calls.log")), SetupCalls(tmp_, outcome.output, {"csp"}, ""));
+  ExpectProperties(LogOfRun(outcome).text, Package(L"normal-2.0.9"), {"ADDNPORVEX = 1"});
+
+  RemovePlugin();
+  // The unbroken path makes the box wider than the screen, its icon off it.
+  Expected failed = Failed(nullptr);
+  failed.icon = BoxIcon::kOther;
+  outcome = Run(Dist(L"fail-2.0.9"), L"", {Question(), failed});
+  EXPECT_EQ(outcome.exitCode, 1603u);
+  const Log log = LogOfRun(outcome);
+  ASSERT_EQ(outcome.texts.size(), 2u);
+  EXPECT_EQ(Utf8(outcome.texts[1]), Utf8(Message(106) + L": 1603.\nInstall log: " + log.path));
+}
+
+}  // namespace
+}  // namespace orvex
