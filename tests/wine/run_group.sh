@@ -27,10 +27,7 @@ rm -rf "$WINEPREFIX" "$state/work/$group"
 mkdir -p "$state/prefixes" "$state/work/$group"
 cp -a "$state/template" "$WINEPREFIX"
 use_private_display
-# A passed group's prefix goes: each is a copy of a 700 MB template, and a
-# whole run would otherwise leave gigabytes behind. A failed one stays.
-status=1
-trap '"$WINESERVER" -k 2>/dev/null || true; stop_private_display; ((status != 0)) || rm -rf "$WINEPREFIX"' EXIT
+trap '"$WINESERVER" -k 2>/dev/null || true; stop_private_display' EXIT
 
 if [[ -n $winver ]]; then
   "${wine[@]}" winecfg -v "$winver"
