@@ -12,6 +12,7 @@ packages=(
   fonts-wine                                         # Wine's Tahoma and Marlett for the pictures
   wixl msitools                                      # the sample packages
   python3                                            # the icon script
+  hyperfine                                          # scripts/bench.sh: medians of repeated runs
 )
 
 missing=()
