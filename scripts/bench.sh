@@ -25,6 +25,7 @@ root=$PWD
 product='{5B0E2C71-8D3A-4F69-A2C4-19E7B35D6F08}'
 
 die() { echo "bench.sh: $*" >&2; exit 2; }
+trap 'echo "bench.sh: line $LINENO failed" >&2' ERR
 say() { echo "bench: $*" >&2; }
 
 runs=20 payload=10 dirs=10000 ui=qn markdown=""
@@ -146,17 +147,19 @@ uninstall
 # line. The runs go in rounds of 5, the commands' order turning round each
 # time, so that a change in the machine's load falls on all of them alike;
 # each round exports NAME.rN.json and the runner's own timing goes to
-# NAME.LABEL.rN.times (each round starts with one warm-up run).
+# NAME.LABEL.rN.times (each round starts with one warm-up run). A round in
+# which a run fails (a wrong exit code, or Wine failing to start a program)
+# is run once more, and counted in the report; a second failure ends it all.
 bench() {
   local name=$1 count=$2 prepare=$3
   shift 3
-  local labels=() commands=() round order i
+  local labels=() commands=() round order i attempt
   while (($#)); do
     labels+=("$1") commands+=("$2")
     shift 2
   done
   for ((round = 1; round * 5 <= count; round++)); do
-    local args=(-N --style basic --warmup 1 --runs 5 --export-json "$results/$name.r$round.json")
+    local args=(-N --show-output --warmup 1 --runs 5 --export-json "$results/$name.r$round.json")
     [[ -n $prepare ]] && args+=(--prepare "$prepare")
     order=("${!labels[@]}")
     ((round % 2)) || order=($(printf '%s\n' "${order[@]}" | tac))
@@ -164,8 +167,14 @@ bench() {
       args+=(-n "${labels[i]}"
         "$(q "$WINE64" "$runner" --times "$(win "$results/$name.${labels[i]}.r$round.times")") ${commands[i]}")
     done
-    hyperfine "${args[@]}" >>"$results/hyperfine.log" 2>&1 ||
-      { tail -n 20 "$results/hyperfine.log" >&2; die "hyperfine failed in $name (see $results/hyperfine.log)"; }
+    for attempt in 1 2; do
+      rm -f "$results/$name".*.r$round.times
+      echo "=== $name, round $round, attempt $attempt" >>"$results/hyperfine.log"
+      hyperfine "${args[@]}" >>"$results/hyperfine.log" 2>&1 && break
+      ((attempt == 1)) || { tail -n 20 "$results/hyperfine.log" >&2; die "hyperfine failed twice in $name (see $results/hyperfine.log)"; }
+      say "a run of $name failed in round $round: running the round again (see $results/hyperfine.log)"
+      echo "$name round $round" >>"$results/repeated"
+    done
   done
 }
 prepare_uninstall=$(q "$WINE64" "$runner" --expect 0,1605 -- "$msiexec" /x "$product" /qn)

@@ -87,6 +87,7 @@ def mib(size):
     return f"{size / 1048576:,.2f} MiB"
 
 
+repeated = (results / "repeated").read_text().splitlines() if (results / "repeated").exists() else []
 runs, search_runs, dirs = int(meta["runs"]), int(meta["search_runs"]), int(meta["dirs"])
 ui = meta["ui"]
 title = "orvexplugin.exe benchmark"
@@ -101,6 +102,7 @@ para(
     "`wine64 bench_run.exe … PROGRAM`, the runner's own Wine start included (the same on both sides). "
     "*Program*: the runner's clock from `CreateProcessW` to the program's end. "
     "One Windows program runs throughout, so Wine's desktop and services stay up."
+    + (f" Rounds run again after a failed run: {', '.join(repeated)} (hyperfine.log tells why)." if repeated else "")
 )
 
 # --- install ratio
