@@ -11,7 +11,7 @@
 #
 #   scripts/bench.sh [--runs N] [--payload MB] [--dirs N] [--ui qn|qb] [--markdown FILE]
 #     --runs N         timed runs per command, a multiple of 5 (20; the search
-#                      takes half as many, at least 5)
+#                      takes a quarter as many, at least 5)
 #     --payload MB     payload of the realistic package, in MiB (10)
 #     --dirs N         sub-directories of the search directory (10000)
 #     --ui qn|qb       msiexec's user interface on both sides (qn: none)
@@ -45,7 +45,7 @@ while (($#)); do
     *) die "unknown option $name" ;;
   esac
 done
-search_runs=$((runs / 10 * 5))
+search_runs=$((runs / 20 * 5))
 search_runs=$((search_runs < 5 ? 5 : search_runs))
 
 say "setup and build"
