@@ -14,6 +14,7 @@ packages=(
   wixl msitools                                      # the sample packages
   python3                                            # the icon script
   osslsigncode openssl git                           # signing and checking a release
+  hyperfine                                          # scripts/bench.sh: medians of repeated runs
 )
 
 missing=()

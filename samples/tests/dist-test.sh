@@ -26,12 +26,15 @@ row() { msiinfo export "$1" "$2" | tr -d '\r' | awk -F'\t' -v k="$3" 'NR > 3 && 
 make_dist() { "$samples/make-dist.sh" "$@" >/dev/null 2>"$work/err" || { cat "$work/err"; return 1; }; }
 for v in normal reboot fail; do make_dist "$work/$v" --variant "$v" || exit 1; done
 make_dist "$work/old" --version 2.0.9 || exit 1
+make_dist "$work/payload" --payload 1 || exit 1
 
 # --- command line --------------------------------------------------------
 "$samples/make-dist.sh" "$work/bad" --variant broken >/dev/null 2>&1
 check "unknown variant is refused" "$?:$(test -e "$work/bad" && echo made)" "1:"
 "$samples/make-dist.sh" "$work/bad" --version 2.0.70000 >/dev/null 2>&1
 check "version beyond 255.255.65535 is refused" "$?" 1
+"$samples/make-dist.sh" "$work/bad" --payload 1.5 >/dev/null 2>&1
+check "payload in parts of a MiB is refused" "$?" 1
 touch "$work/normal/orvexplugin.exe" "$work/normal/x64/stale.msi"
 make_dist "$work/normal"
 check "rerun keeps foreign files, replaces its own" \
@@ -54,6 +57,13 @@ check "win32 component is 32-bit" "$(row "$work/normal/win32/orvexcom-win32.msi"
 check "x64 platform" "$(msiinfo suminfo "$work/normal/x64/orvexcom-x64.msi" | sed -n 's/^Template: //p')" "x64;1049"
 check "win32 platform" "$(msiinfo suminfo "$work/normal/win32/orvexcom-win32.msi" | sed -n 's/^Template: //p')" "Intel;1049"
 check "old version" "$(row "$work/old/x64/orvexcom-x64.msi" Property ProductVersion)" "ProductVersion	2.0.9"
+# The benchmark's payload: 36 more files of 1 MiB in all, in the plug-in
+# feature; the sample distribution has none of it.
+files() { msiinfo export "$1" File | tr -d '\r' | awk -F'\t' 'NR > 3 { n++; s += $4 } END { print n " files, " s " bytes" }'; }
+check "sample package files" "$(files "$work/normal/x64/orvexcom-x64.msi")" "1 files, $(stat -c %s "$samples/npOrvex.txt") bytes"
+check "payload package files" "$(files "$work/payload/x64/orvexcom-x64.msi")" \
+    "37 files, $((1048576 + $(stat -c %s "$samples/npOrvex.txt"))) bytes"
+check "payload in NPORVEX" "$(msiinfo export "$work/payload/win32/orvexcom-win32.msi" FeatureComponents | tr -d '\r' | grep -c '^NPORVEX	Payload')" 36
 for v in normal reboot fail; do
     msi="$work/$v/x64/orvexcom-x64.msi"
     check "$v: ScheduleReboot only in reboot" "$(row "$msi" InstallExecuteSequence ScheduleReboot | wc -l)" \

@@ -1,0 +1,258 @@
+#!/bin/bash
+# Measures the bootstrapper under Wine and prints one report: medians of
+# repeated runs (hyperfine), all taken on this machine in one go.
+#   - install ratio: a silent first installation through orvexplugin.exe
+#     against msiexec run directly on the same package with the same
+#     properties, for the sample package and for one with a realistic payload;
+#   - decision-only run: the same version is installed and -silent runs
+#     nothing, against a hello-world program; peak working sets;
+#   - package search in a distribution directory with many sub-directories;
+#   - the 32-bit program: stripped size, imports, sections.
+#
+#   scripts/bench.sh [--runs N] [--payload MB] [--dirs N] [--ui qn|qb] [--markdown FILE]
+#     --runs N         timed runs per command, a multiple of 5 (20; the search
+#                      takes a quarter as many, at least 5)
+#     --payload MB     payload of the realistic package, in MiB (10)
+#     --dirs N         sub-directories of the search directory (10000)
+#     --ui qn|qb       msiexec's user interface on both sides (qn: none)
+#     --markdown FILE  also write the report as Markdown
+# It installs what it needs (scripts/setup.sh), builds the win64 and win32
+# presets, and keeps its state in build/bench (BENCH_STATE moves it). A few
+# minutes; the machine should be otherwise idle for figures worth comparing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+product='{5B0E2C71-8D3A-4F69-A2C4-19E7B35D6F08}'
+
+die() { echo "bench.sh: $*" >&2; exit 2; }
+trap 'echo "bench.sh: line $LINENO failed" >&2' ERR
+say() { echo "bench: $*" >&2; }
+
+runs=20 payload=10 dirs=10000 ui=qn markdown=""
+while (($#)); do
+  case $1 in
+    --runs | --payload | --dirs | --ui | --markdown) (($# >= 2)) || die "$1 needs a value"; name=$1 value=$2; shift 2 ;;
+    --*=*) name=${1%%=*} value=${1#*=}; shift ;;
+    -h | --help) sed -n '2,22s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    *) die "unknown argument $1 (--help)" ;;
+  esac
+  case $name in
+    --runs) [[ $value =~ ^[0-9]+$ ]] && ((value >= 5 && value % 5 == 0)) || die "--runs takes a multiple of 5"; runs=$value ;;
+    --payload) [[ $value =~ ^[0-9]+$ ]] && ((value >= 1)) || die "--payload takes whole MiB"; payload=$value ;;
+    --dirs) [[ $value =~ ^[0-9]+$ ]] && ((value >= 1000)) || die "--dirs takes a number, 1000 or more"; dirs=$value ;;
+    --ui) [[ $value == qn || $value == qb ]] || die "--ui takes qn or qb"; ui=$value ;;
+    --markdown) markdown=$(realpath -m "$value") ;;
+    *) die "unknown option $name" ;;
+  esac
+done
+search_runs=$((runs / 20 * 5))
+search_runs=$((search_runs < 5 ? 5 : search_runs))
+
+say "setup and build"
+bash scripts/setup.sh >&2
+for preset in win64 win32; do
+  cmake --preset "$preset" >/dev/null
+done
+cmake --build --preset win64 --target orvexplugin bench_run bench_hello >/dev/null
+cmake --build --preset win32 --target orvexplugin >/dev/null
+
+state=$(realpath -m "${BENCH_STATE:-$root/build/bench}")
+results=$state/results
+rm -rf "$results"
+mkdir -p "$results"
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# --- distributions: the sample one, one with a payload, search directories
+say "distributions"
+small=$state/dist-small
+large=$state/dist-payload
+bash samples/make-dist.sh "$small" >/dev/null
+bash samples/make-dist.sh "$large" --payload "$payload" >/dev/null
+for dist in "$small" "$large"; do
+  cp build/win64/orvexplugin.exe "$dist/"
+done
+cp build/win64/tests/bench/bench_hello.exe "$small/"
+
+# Sub-directories d00000, d00001, ...; Wine lists a directory sorted by name,
+# so a last one named zz-plugin comes last (checked below).
+make_tree() {  # DIRECTORY COUNT [PACKAGE]
+  local tree=$1 count=$2 package=${3:-}
+  local stamp="$count ${package:+$(md5sum <"$package")}"
+  [[ -f $tree.ready && $(cat "$tree.ready") == "$stamp" ]] && return
+  rm -rf "$tree" "$tree.ready"
+  mkdir -p "$tree"
+  (cd "$tree" && seq -f 'd%05g' 0 $((count - 1)) | xargs mkdir)
+  if [[ -n $package ]]; then
+    mkdir "$tree/zz-plugin"
+    cp "$package" "$tree/zz-plugin/"
+  fi
+  echo "$stamp" >"$tree.ready"
+}
+package_x64=$small/x64/orvexcom-x64.msi
+mkdir -p "$state/search-0"
+make_tree "$state/search-1000" 1000
+make_tree "$state/search-$dirs" "$dirs"
+make_tree "$state/search-1000-last" 1000 "$package_x64"
+make_tree "$state/search-$dirs-last" "$dirs" "$package_x64"
+
+# --- Wine: a fresh copy of the template prefix, kept warm by one program
+# that runs throughout (Wine's desktop and services stay up, so every
+# measured start meets the same Wine).
+say "Wine prefix"
+source tests/wine/wine_common.sh
+tests/wine/fixture_setup.sh "$state/wine" >/dev/null
+export WINEPREFIX=$state/wine/prefix
+DISPLAY=$(cat "$state/wine/display")
+export DISPLAY
+hold_pid=""
+cleanup() {
+  [[ -n $hold_pid ]] && kill "$hold_pid" 2>/dev/null
+  "$WINESERVER" -k 2>/dev/null || true
+  tests/wine/fixture_cleanup.sh "$state/wine"
+}
+trap cleanup EXIT
+"$WINESERVER" -k 2>/dev/null || true
+rm -rf "$WINEPREFIX"
+cp -a "$state/wine/template" "$WINEPREFIX"
+
+runner=$root/build/win64/tests/bench/bench_run.exe
+"$WINE64" "$runner" --hold >/dev/null 2>&1 &
+hold_pid=$!
+
+win() { windows_path "$1"; }
+# One argument for hyperfine's own splitting (-N), which treats a backslash
+# as an escape outside single quotes.
+q() { local a; for a; do printf "'%s' " "${a//\'/\'\\\'\'}"; done; }
+run() { "$WINE64" "$runner" "$@"; }
+tmp_win=$("$WINE64" cmd /c echo %TMP% | tr -d '\r')
+msiexec='C:\windows\system32\msiexec.exe'
+uninstall() { run --expect 0,1605 -- "$msiexec" /x "$product" /qn >/dev/null; }
+install_small() {
+  run --expect 0 -- "$msiexec" /i "$(win "$package_x64")" ADDNPORVEX=1 REBOOT=R /qn >/dev/null
+}
+
+# The last name Wine lists must be the package's directory.
+for count in 1000 "$dirs"; do
+  last=$(run --list "$(win "$state/search-$count-last")\\*" | tr -d '\r' | tail -n 1)
+  [[ $last == zz-plugin ]] || die "Wine lists $last last in search-$count-last, not zz-plugin"
+done
+
+# Warm the file cache and Wine before the first measurement.
+for _ in 1 2 3; do run -- "$(win "$small/bench_hello.exe")" >/dev/null; done
+uninstall
+run --dir "$(win "$small")" --expect 0 -- "$(win "$small/orvexplugin.exe")" -silent -OrvexArgs "/$ui" >/dev/null
+uninstall
+
+# bench NAME RUNS PREPARE [LABEL COMMAND]...: COMMAND is a runner command
+# line. The runs go in rounds of 5, the commands' order turning round each
+# time, so that a change in the machine's load falls on all of them alike;
+# each round exports NAME.rN.json and the runner's own timing goes to
+# NAME.LABEL.rN.times (each round starts with one warm-up run). A round in
+# which a run fails (a wrong exit code, or Wine failing to start a program)
+# is run once more, and counted in the report; a second failure ends it all.
+bench() {
+  local name=$1 count=$2 prepare=$3
+  shift 3
+  local labels=() commands=() round order i attempt
+  while (($#)); do
+    labels+=("$1") commands+=("$2")
+    shift 2
+  done
+  for ((round = 1; round * 5 <= count; round++)); do
+    local args=(-N --show-output --warmup 1 --runs 5 --export-json "$results/$name.r$round.json")
+    [[ -n $prepare ]] && args+=(--prepare "$prepare")
+    order=("${!labels[@]}")
+    ((round % 2)) || order=($(printf '%s\n' "${order[@]}" | tac))
+    for i in "${order[@]}"; do
+      args+=(-n "${labels[i]}"
+        "$(q "$WINE64" "$runner" --times "$(win "$results/$name.${labels[i]}.r$round.times")") ${commands[i]}")
+    done
+    for attempt in 1 2; do
+      rm -f "$results/$name".*.r$round.times
+      echo "=== $name, round $round, attempt $attempt" >>"$results/hyperfine.log"
+      hyperfine "${args[@]}" >>"$results/hyperfine.log" 2>&1 && break
+      ((attempt == 1)) || { tail -n 20 "$results/hyperfine.log" >&2; die "hyperfine failed twice in $name (see $results/hyperfine.log)"; }
+      say "a run of $name failed in round $round: running the round again (see $results/hyperfine.log)"
+      echo "$name round $round" >>"$results/repeated"
+    done
+  done
+}
+prepare_uninstall=$(q "$WINE64" "$runner" --expect 0,1605 -- "$msiexec" /x "$product" /qn)
+
+# --- install ratio
+for kind in small payload; do
+  dist=$small
+  [[ $kind == payload ]] && dist=$large
+  say "install ratio, $kind package ($runs runs each)"
+  pkg=$(win "$dist/x64/orvexcom-x64.msi")
+  # The bootstrapper's own command line (install/plugin_msiexec.cpp):
+  # msiexec /i PACKAGE /Lv! LOG REBOOT=R ADDNPORVEX=1 /qn
+  bench "install-$kind" "$runs" "$prepare_uninstall" \
+    bootstrapper "$(q --dir "$(win "$dist")" --expect 0 -- "$(win "$dist/orvexplugin.exe")" -silent -OrvexArgs "/$ui")" \
+    msiexec "$(q --dir "$(win "$dist")" --expect 0 -- "$msiexec" /i "$pkg" '/Lv!' "$tmp_win\\orvexcom-x64.msi_direct.log" REBOOT=R ADDNPORVEX=1 "/$ui")"
+done
+uninstall
+
+# --- decision-only run: the same version installed, -silent runs nothing
+say "decision-only run ($runs runs each)"
+install_small
+bench decision "$runs" "" \
+  bootstrapper "$(q --dir "$(win "$small")" --expect 0 -- "$(win "$small/orvexplugin.exe")" -silent)" \
+  hello "$(q --dir "$(win "$small")" --expect 0 -- "$(win "$small/bench_hello.exe")")"
+# Peak working sets: separate runs, as the runner then debugs the child.
+for _ in 1 2 3 4 5; do
+  run --dir "$(win "$small")" --memory --expect 0 --times "$(win "$results/memory.bootstrapper")" -- \
+    "$(win "$small/orvexplugin.exe")" -silent
+  run --dir "$(win "$small")" --memory --expect 0 --times "$(win "$results/memory.hello")" -- \
+    "$(win "$small/bench_hello.exe")"
+done
+
+# --- package search: found last (installed, same version). -silent: the
+# search and the version comparison; -reinstall: the same, then the search
+# again before msiexec reinstalls.
+say "package search, package in the last sub-directory ($search_runs runs each)"
+boot_small=$(win "$small/orvexplugin.exe")
+bench search-last "$search_runs" "" \
+  "1000" "$(q --dir "$(win "$state/search-1000-last")" --expect 0 -- "$boot_small" -silent)" \
+  "$dirs" "$(q --dir "$(win "$state/search-$dirs-last")" --expect 0 -- "$boot_small" -silent)" \
+  "1000-reinstall" "$(q --dir "$(win "$state/search-1000-last")" --expect 0 -- "$boot_small" -silent -reinstall -OrvexArgs "/$ui")" \
+  "$dirs-reinstall" "$(q --dir "$(win "$state/search-$dirs-last")" --expect 0 -- "$boot_small" -silent -reinstall -OrvexArgs "/$ui")"
+
+# --- package search: no package (not installed: 232 after the whole search)
+say "package search, no package ($search_runs runs each)"
+uninstall
+bench search-none "$search_runs" "" \
+  "0" "$(q --dir "$(win "$state/search-0")" --expect 232 -- "$boot_small" -silent)" \
+  "1000" "$(q --dir "$(win "$state/search-1000")" --expect 232 -- "$boot_small" -silent)" \
+  "$dirs" "$(q --dir "$(win "$state/search-$dirs")" --expect 232 -- "$boot_small" -silent)"
+
+# --- the 32-bit program
+say "32-bit program"
+program32=build/win32/orvexplugin.exe
+i686-w64-mingw32-strip -o "$results/orvexplugin32.exe" "$program32"
+i686-w64-mingw32-objdump -p "$results/orvexplugin32.exe" >"$results/objdump-p.txt"
+i686-w64-mingw32-objdump -h "$results/orvexplugin32.exe" >"$results/objdump-h.txt"
+
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+cat >"$results/meta.env" <<EOF
+runs=$runs
+search_runs=$search_runs
+dirs=$dirs
+payload=$payload
+ui=$ui
+load_before=$load_before
+load_after=$load_after
+cores=$(nproc)
+wine=$("$WINE64" --version 2>/dev/null || echo unknown)
+hyperfine=$(hyperfine --version)
+commit=$(git rev-parse --short HEAD)$(git diff --quiet HEAD -- . 2>/dev/null || echo +changes)
+date=$(date -u '+%Y-%m-%d %H:%M UTC')
+small_size=$(stat -c %s "$package_x64")
+payload_size=$(stat -c %s "$large/x64/orvexcom-x64.msi")
+program32_size=$(stat -c %s "$program32")
+EOF
+python3 tests/bench/report.py "$results" text
+if [[ -n $markdown ]]; then
+  python3 tests/bench/report.py "$results" markdown >"$markdown"
+  say "Markdown report: $markdown"
+fi
