@@ -55,9 +55,7 @@ Status RunPluginMsiexec(Platform& platform, const WideString& productCode, const
   const std::size_t slash = packagePath.FindLast(u'\\');
   const WideString packageName = slash == WideString::npos ? packagePath : packagePath.Right(slash + 1);
 
-  // Arguments that already name a log, or merely hold "/l" or "/L"
-  // anywhere, keep msiexec's log in the user's hands.
-  if (properties.Find(u"/l") == WideString::npos && properties.Find(u"/L") == WideString::npos) {
+  if (!HoldsLogSwitch(properties)) {
     status = BuildInstallLogPath(platform.environment, platform.ui, packageName, silent, logPath);
     if (status != 0) return status;
     WideString logSwitch(u"/Lv! \"");

@@ -28,7 +28,7 @@ Status InstallProvider(Platform& platform, const WideString& subdirectory, WideS
   // path of our log switch is no quiet level.
   const bool ownQuietLevel = arguments.Find(u"/q") != WideString::npos;
   WideString logPath;
-  if (arguments.Find(u"/l") == WideString::npos && arguments.Find(u"/L") == WideString::npos) {
+  if (!HoldsLogSwitch(arguments)) {
     const Status status = BuildInstallLogPath(platform.environment, platform.ui, subdirectory, silent, logPath);
     if (status != 0) return status;
     // Three quotation marks each side: inside the quoted -args value each
