@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue_text.h"
 #include "fake/fake_platform.h"
 #include "resources/message_catalogue.h"
 
@@ -12,12 +13,6 @@ namespace orvex {
 namespace {
 
 using Calls = std::vector<std::u16string>;
-
-std::u16string Message(std::uint32_t id) {
-  WideString text;
-  EXPECT_TRUE(LoadMessage(id, text)) << id;
-  return fake::Text(text);
-}
 
 // One run of the bootstrapper against the fakes, with the given arguments
 // (after the program name) as the whole command line and as its tail.

@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue_text.h"
 #include "fake/fake_platform.h"
 #include "resources/message_catalogue.h"
 
 namespace orvex {
 namespace {
-
-std::u16string Message(std::uint32_t id) {
-  WideString text;
-  EXPECT_TRUE(LoadMessage(id, text));
-  return fake::Text(text);
-}
 
 struct GateCase {
   std::uint32_t major;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "catalogue_text.h"
 #include "fake/fake_platform.h"
 #include "install/log_path.h"
 #include "resources/message_catalogue.h"
@@ -13,12 +14,6 @@ namespace orvex {
 namespace {
 
 const std::u16string kProduct = u"{5B0E2C71-8D3A-4F69-A2C4-19E7B35D6F08}";
-
-std::u16string Message(std::uint32_t id) {
-  WideString text;
-  LoadMessage(id, text);
-  return fake::Text(text);
-}
 
 struct SearchCase {
   const char* name;

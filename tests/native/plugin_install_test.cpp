@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue_text.h"
 #include "fake/fake_platform.h"
 #include "install/plugin_package.h"
 #include "resources/message_catalogue.h"
@@ -15,12 +16,6 @@ const std::u16string kProduct = kPluginProductCode;
 const std::u16string kPackage = u"D:\\dist\\x64\\orvexcom-x64.msi";
 const std::u16string kMsiexec = u"\"C:\\Windows\\system32\\msiexec.exe\" /i \"D:\\dist\\x64\\orvexcom-x64.msi\" ";
 const std::u16string kLog = u"C:\\Temp\\orvexcom-x64.msi_2026-03-05-14-07-09.log";
-
-std::u16string Message(std::uint32_t id) {
-  WideString text;
-  LoadMessage(id, text);
-  return fake::Text(text);
-}
 
 // A distribution D:\dist with both packages; the package holds 2.0.10.
 struct PluginWorld : fake::FakeWorld {

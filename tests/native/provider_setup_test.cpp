@@ -4,17 +4,12 @@
 
 #include <string>
 
+#include "catalogue_text.h"
 #include "fake/fake_platform.h"
 #include "resources/message_catalogue.h"
 
 namespace orvex {
 namespace {
-
-std::u16string Message(std::uint32_t id) {
-  WideString text;
-  LoadMessage(id, text);
-  return fake::Text(text);
-}
 
 const std::u16string kLogSwitch = u"/Lv! \"\"\"C:\\Temp\\csp_2026-03-05-14-07-09.log\"\"\" ";
 
