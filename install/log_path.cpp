@@ -24,8 +24,11 @@ Status ReadEnvironmentText(Environment& environment, const char16_t* name, WideS
     const std::uint32_t length = environment.GetVariable(name, buffer, size);
     if (length == 0) {
       read.ReleaseBuffer(0);
+      // A variable that is there answers the size query with at least 1 (its
+      // terminator); a 0 from the read is then an empty value, which leaves
+      // the last error as an earlier call left it and gives no directory.
+      if (size != 0) return kStatusEnvironmentNotFound;
       const Status error = environment.LastError();
-      // An empty value leaves no error behind, yet gives no directory either.
       return error != 0 ? error : kStatusEnvironmentNotFound;
     }
     if (length < size) {

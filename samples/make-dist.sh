@@ -63,7 +63,7 @@ payload=$((10#$payload))
 missing=()
 command -v wixl >/dev/null || missing+=(wixl)
 { command -v msibuild && command -v msiinfo; } >/dev/null || missing+=(msitools)
-command -v x86_64-w64-mingw32-gcc >/dev/null || missing+=(g++-mingw-w64-x86-64)
+command -v i686-w64-mingw32-gcc >/dev/null || missing+=(g++-mingw-w64-i686)
 ((payload == 0)) || command -v python3 >/dev/null || missing+=(python3)
 ((${#missing[@]} == 0)) || die "missing Debian packages: ${missing[*]} (apt-get install ${missing[*]})"
 
@@ -151,7 +151,7 @@ build_msi() {  # ARCH(x64|x86) OUTPUT
 build_msi x64 "$stage/x64/orvexcom-x64.msi"
 build_msi x86 "$stage/win32/orvexcom-win32.msi"
 
-x86_64-w64-mingw32-gcc -municode -mwindows -static -Os -s \
+i686-w64-mingw32-gcc -municode -mwindows -static -Os -s \
     -o "$stage/csp/Setup.exe" "$here/setup_stub.c"
 cp "$stage/csp/Setup.exe" "$stage/ucsp/Setup.exe"
 

@@ -141,6 +141,8 @@ TEST(InstallLogPath, PiecesAndTheMissingTmp) {
       missing.environment.variables.erase(u"TMP");
       missing.environment.variables[u"TEMP"] = u"C:\\Temp";
       if (empty) missing.environment.variables[u"TMP"] = u"";
+      // What the package search leaves behind: an empty value must not report it.
+      missing.environment.lastError = 2;
       WideString kept(u"kept");
       EXPECT_EQ(BuildInstallLogPath(missing.environment, missing.ui, WideString(u"csp"), silent, kept), 203u);
       EXPECT_EQ(fake::Text(kept), u"kept");

@@ -11,7 +11,7 @@
 //   provider's setup fails (its code,   ProviderSetup.FailingOrMissingSetupEndsTheRunWithItsCode
 //     a crash's 0xC0000005 included)
 //   provider's setup cannot start (2/3) the same, and Bootstrapper.ProviderWithoutSetupProgramFailsWithTheStartError
-//   TMP missing (203), plug-in and      FailurePaths.MissingTmpStartsNoInstaller
+//   TMP missing or empty (203),         FailurePaths.MissingTmpStartsNoInstaller
 //     provider
 //   no package (232)                    PluginInstall.MissingPackage
 //   installed version unknown (131)     native only: Wine's MsiGetProductInfoW succeeds for every installed
@@ -50,8 +50,8 @@ class UnusualPaths : public PluginScenario {};
 // code Windows Installer gives for it. Installed: the version comparison
 // cannot open it and says so even under -silent.
 TEST_F(FailurePaths, PackageThatIsNotAPackage) {
-  const std::wstring dist = WorkDirectory() + L"\\garbage", package = dist + L"\\x64\\orvexcom-x64.msi";
-  ASSERT_TRUE(CreateDirectories(dist + L"\\x64"));
+  const std::wstring dist = WorkDirectory() + L"\\garbage", package = PackageIn(dist);
+  ASSERT_TRUE(CreateDirectories(dist + L"\\" + PackageArch()));
   const HANDLE file = CreateFileW(package.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
   WriteFile(file, "MZ not a package", 16, &written, nullptr);
@@ -83,10 +83,10 @@ TEST_F(FailurePaths, PackageThatIsNotAPackage) {
   EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), L"2.0.9");
 }
 
-// Only TMP names the log directory: without it (TEMP set all the same) no
-// installer starts. The plug-in's run reports 144 and 106, a provider's 144.
+// Only TMP names the log directory: without it, or with it empty (TEMP set
+// all the same), no installer starts. The plug-in's run reports 144 and 106,
+// a provider's 144; the code is 203 whatever error the package search left.
 TEST_F(FailurePaths, MissingTmpStartsNoInstaller) {
-  SetEnvironmentVariableW(L"TMP", nullptr);
   // Where the Setup.exe stand-in would record a call.
   SetEnvironmentVariableW(L"TEMP", tmp_.c_str());
   struct Case {
@@ -99,11 +99,14 @@ TEST_F(FailurePaths, MissingTmpStartsNoInstaller) {
       {L"-csp", {Question(102), InstallError(144)}},
       {L"-silent -ucsp", {}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(Utf8(c.arguments));
-    const Outcome outcome = Run(Dist(L"normal-2.0.10"), c.arguments, c.boxes);
-    EXPECT_EQ(outcome.exitCode, 203u);
-    EXPECT_EQ(outcome.output, "");
+  for (const wchar_t* tmp : {static_cast<const wchar_t*>(nullptr), L""}) {
+    SetEnvironmentVariableW(L"TMP", tmp);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(Utf8(c.arguments) + (tmp == nullptr ? " without TMP" : " with an empty TMP"));
+      const Outcome outcome = Run(Dist(L"normal-2.0.10"), c.arguments, c.boxes);
+      EXPECT_EQ(outcome.exitCode, 203u);
+      EXPECT_EQ(outcome.output, "");
+    }
   }
   EXPECT_EQ(MsiQueryProductStateW(kProduct), INSTALLSTATE_UNKNOWN);
   EXPECT_EQ(ReadWholeFile(tmp_ + L"\\setup-calls.log"), "") << "no setup program ran";
@@ -160,7 +163,7 @@ std::vector<std::string> SetupCalls(const std::wstring& tmp, const std::string& 
 // what it can of the path.
 TEST_F(UnusualPaths, SpacesAndCyrillicInDistributionAndTmp) {
   const std::wstring profile = WorkDirectory() + L"\\Users\\Иван Петров";
-  const std::wstring dist = profile + L"\\Загрузки\\дистрибутив", package = dist + L"\\x64\\orvexcom-x64.msi";
+  const std::wstring dist = profile + L"\\Загрузки\\дистрибутив", package = PackageIn(dist);
   tmp_ = profile + L"\\AppData\\Local\\Temp";
   ASSERT_TRUE(CreateDirectories(tmp_));
   ASSERT_TRUE(CopyDistribution(Dist(L"normal-2.0.10"), dist));
@@ -170,7 +173,7 @@ TEST_F(UnusualPaths, SpacesAndCyrillicInDistributionAndTmp) {
   EXPECT_EQ(outcome.exitCode, 0u);
   ExpectProperties(LogOfRun(outcome).text, package, {"ADDNPORVEX = 1"});
   EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), L"2.0.10");
-  EXPECT_EQ(Utf8(ProductInfo(INSTALLPROPERTY_INSTALLSOURCE)), Utf8(dist + L"\\x64\\"));
+  EXPECT_EQ(Utf8(ProductInfo(INSTALLPROPERTY_INSTALLSOURCE)), Utf8(dist + L"\\" + PackageArch() + L"\\"));
 
   outcome = Run(dist, L"-csp -ucsp -reinstall", {Question(125), Installed(127)});
   EXPECT_EQ(outcome.exitCode, 0u);

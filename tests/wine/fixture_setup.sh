@@ -1,10 +1,13 @@
 #!/bin/bash
-# Starts the virtual display and makes the template Wine prefix that every
-# test group copies, so each group gets its own registry and installer state.
-#   fixture_setup.sh STATE_DIR
+# Starts the virtual display and makes the template Wine prefixes that the
+# test groups copy, so each group gets its own registry and installer state:
+# one for each kind of Windows given (64: WoW64, the default; 32: 32-bit).
+#   fixture_setup.sh STATE_DIR [64|32]...
 set -euo pipefail
-source "$(dirname "$0")/wine_common.sh"
+here=$(dirname "$0")
 state=$1
+shift
+kinds=("${@:-64}")
 mkdir -p "$state"
 
 # One Xvfb for the whole run, on the first free display from 90 on.
@@ -29,19 +32,33 @@ else
   echo "display $(cat "$state/display") started"
 fi
 
-template=$state/template
-stamp=$template/.orvex-template-ready
-if [[ ! -f $stamp ]]; then
+# The kinds are made side by side: each prefix has a wineserver of its own.
+make_template() {
+  local template stamp
+  export ORVEX_WINDOWS=$1
+  source "$here/wine_common.sh"
+  template=$(template_prefix "$state")
+  stamp=$template/.orvex-template-ready
+  if [[ -f $stamp ]]; then
+    echo "template prefix $template reused"
+    return
+  fi
   rm -rf "$template"
   export WINEPREFIX=$template
-  DISPLAY=$(cat "$state/display") "$WINE64" wineboot -i >/dev/null 2>&1
+  DISPLAY=$(cat "$state/display") "$WINE" wineboot -i >/dev/null 2>&1
   # No window manager here: without this every new window waits for one.
-  "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
+  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
   # A crash must end the program, not wait on a dialog.
-  "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+  "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
   "$WINESERVER" -w
   touch "$stamp"
-  echo "template prefix made"
-else
-  echo "template prefix reused"
-fi
+  echo "template prefix $template made"
+}
+pids=()
+for kind in "${kinds[@]}"; do
+  make_template "$kind" &
+  pids+=($!)
+done
+status=0
+for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+exit $status

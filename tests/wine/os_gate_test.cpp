@@ -38,14 +38,17 @@ struct Version {
 
 void PretendWindows(const Version& version) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion", 0, KEY_SET_VALUE,
-                          &key),
-            ERROR_SUCCESS);
-  SetString(key, L"CurrentVersion", version.text);
-  SetString(key, L"CurrentBuildNumber", version.build);
-  SetDword(key, L"CurrentMajorVersionNumber", version.major);
-  SetDword(key, L"CurrentMinorVersionNumber", version.minor);
-  RegCloseKey(key);
+  // In both registry views: a 32-bit program on 64-bit Windows reads the 32-bit one.
+  for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion", 0,
+                            KEY_SET_VALUE | view, &key),
+              ERROR_SUCCESS);
+    SetString(key, L"CurrentVersion", version.text);
+    SetString(key, L"CurrentBuildNumber", version.build);
+    SetDword(key, L"CurrentMajorVersionNumber", version.major);
+    SetDword(key, L"CurrentMinorVersionNumber", version.minor);
+    RegCloseKey(key);
+  }
   ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Windows", 0, KEY_SET_VALUE, &key),
             ERROR_SUCCESS);
   SetDword(key, L"CSDVersion", version.servicePack * 256);

@@ -185,7 +185,8 @@ TEST(Win32Platform, InstallerFunctionsResolveOneByOne) {
 
 TEST(Win32Platform, SystemFacts) {
   win32::Win32SystemInfo system;
-  EXPECT_TRUE(system.IsWindows64Bit()) << "a 64-bit process is the proof";
+  // The prefix, not Windows, says which it is; a 32-bit process asks IsWow64Process.
+  EXPECT_EQ(system.IsWindows64Bit(), testing::PackageArch() == L"x64");
   EXPECT_TRUE(system.IsUserAnAdmin()) << "resolved through ordinal 680";
   OsVersion version;
   ASSERT_TRUE(system.QueryOsVersion(version));

@@ -8,7 +8,7 @@
 namespace orvex::testing {
 
 std::wstring Dist(const wchar_t* name) { return Environment(L"ORVEX_DISTS") + L"\\" + name; }
-std::wstring Package(const wchar_t* dist) { return Dist(dist) + L"\\x64\\orvexcom-x64.msi"; }
+std::wstring Package(const wchar_t* dist) { return PackageIn(Dist(dist)); }
 
 std::wstring ProductInfo(const wchar_t* attribute) {
   wchar_t value[MAX_PATH] = {};
@@ -138,7 +138,7 @@ Outcome PluginScenario::Run(const std::wstring& directory, const std::wstring& a
 std::vector<std::wstring> PluginScenario::Logs() const {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW((tmp_ + L"\\orvexcom-x64.msi_*.log").c_str(), &entry);
+  HANDLE search = FindFirstFileW((tmp_ + L"\\orvexcom-" + PackageArch() + L".msi_*.log").c_str(), &entry);
   if (search == INVALID_HANDLE_VALUE) return names;
   do names.push_back(entry.cFileName);
   while (FindNextFileW(search, &entry));
@@ -158,7 +158,7 @@ PluginScenario::Log PluginScenario::LogOfRun(const Outcome& outcome) const {
   }
   EXPECT_LE(outcome.started, stamps.back()) << "the local time of the run";
   EXPECT_GE(LocalStamp(), stamps.back());
-  EXPECT_EQ(Utf8(logs[0]), "orvexcom-x64.msi_" + stamps.back() + ".log");
+  EXPECT_EQ(Utf8(logs[0]), "orvexcom-" + Utf8(PackageArch()) + ".msi_" + stamps.back() + ".log");
   Log log{tmp_ + L"\\" + logs[0], Utf8(FromAnsi(ReadWholeFile(tmp_ + L"\\" + logs[0])))};
   MoveFileW(log.path.c_str(), (tmp_ + L"\\seen-" + logs[0]).c_str());
   return log;

@@ -97,7 +97,8 @@ bool CreateDirectories(const std::wstring& path) {
 }
 
 bool CopyDistribution(const std::wstring& from, const std::wstring& to) {
-  for (const wchar_t* file : {L"x64\\orvexcom-x64.msi", L"csp\\Setup.exe", L"ucsp\\Setup.exe"}) {
+  for (const wchar_t* file :
+       {L"x64\\orvexcom-x64.msi", L"win32\\orvexcom-win32.msi", L"csp\\Setup.exe", L"ucsp\\Setup.exe"}) {
     const std::wstring target = to + L"\\" + file;
     if (!CreateDirectories(target.substr(0, target.rfind(L'\\'))) ||
         !CopyFileW((from + L"\\" + file).c_str(), target.c_str(), FALSE)) {
@@ -105,6 +106,15 @@ bool CopyDistribution(const std::wstring& from, const std::wstring& to) {
     }
   }
   return true;
+}
+
+std::wstring PackageArch() {
+  const std::wstring arch = Environment(L"ORVEX_PACKAGE_ARCH");
+  return arch.empty() ? L"x64" : arch;
+}
+
+std::wstring PackageIn(const std::wstring& dist) {
+  return dist + L"\\" + PackageArch() + L"\\orvexcom-" + PackageArch() + L".msi";
 }
 
 BoxIcon IconOf(const ShownBox& box) {

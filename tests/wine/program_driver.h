@@ -82,9 +82,16 @@ std::vector<std::string> Lines(const std::string& text);
 std::string ReadWholeFile(const std::wstring& path);
 // Makes a directory and every missing one above it.
 bool CreateDirectories(const std::wstring& path);
-// Copies what a run needs of a sample distribution (the 64-bit package and
-// the providers' setup programs) into a new directory.
+// Copies what a run needs of a sample distribution (the packages of both
+// flavours and the providers' setup programs) into a new directory.
 bool CopyDistribution(const std::wstring& from, const std::wstring& to);
+
+// The package flavour that this kind of Windows needs, x64 or win32: known
+// from the prefix the group runs in (ORVEX_PACKAGE_ARCH), not asked of
+// Windows, so a program that picks the wrong one is caught.
+std::wstring PackageArch();
+// The package of that flavour within a distribution: ARCH\orvexcom-ARCH.msi.
+std::wstring PackageIn(const std::wstring& dist);
 
 // The bootstrapper under test and the group's scratch directory, from the
 // environment that run_group.sh sets.

@@ -50,7 +50,8 @@ printf "\\$(printf %03o $(($(od -An -tu1 -j$at -N1 "$work/changed.exe") ^ 255)))
   dd of="$work/changed.exe" bs=1 seek=$at conv=notrunc status=none
 osslsigncode verify -CAfile "$work/cert.pem" -in "$work/changed.exe" >/dev/null 2>&1 && fail "a changed program verifies"
 
-output=$(timeout 120 "$WINE64" "$launch" "$(windows_path "$dist/orvexplugin-x64.exe")" -help 2>&1 | tr -d '\r') || true
+# The program users get, signed, runs.
+output=$(timeout 120 "$WINE64" "$launch" "$(windows_path "$dist/orvexplugin.exe")" -help 2>&1 | tr -d '\r') || true
 echo "$output"
 [[ $output == *'--- box "Справка"'*$'\nexit code: 0'* ]] || fail "the signed program showed no help box or did not end with 0"
 exit $failed

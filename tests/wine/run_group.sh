@@ -1,31 +1,39 @@
 #!/bin/bash
 # Runs one group of Windows tests in a fresh copy of the template prefix.
-#   run_group.sh STATE_DIR GROUP [--winver VERSION] [--locale LOCALE] -- PROGRAM [ARGUMENTS...]
+#   run_group.sh STATE_DIR GROUP [--windows 64|32] [--winver VERSION] [--locale LOCALE] -- PROGRAM [ARGUMENTS...]
+# --windows picks the template prefix: 64-bit Windows (the default) or 32-bit.
 # --locale sets LC_ALL for every Wine process of the group: Wine takes the
 # system and user-interface languages from it (the locale need not be
 # generated), not from the prefix's registry.
 # The program sees ORVEX_WORK, a scratch directory of the group, and each
-# ORVEX_<NAME>_UNIX of the environment as ORVEX_<NAME>, as Windows paths.
+# ORVEX_<NAME>_UNIX of the environment as ORVEX_<NAME>, as Windows paths,
+# and ORVEX_PACKAGE_ARCH, the package flavour that Windows of this kind needs
+# (x64 or win32), which the tests expect the program to choose.
 set -euo pipefail
-source "$(dirname "$0")/wine_common.sh"
 state=$1 group=$2
 shift 2
-winver=""
-wine=("$WINE64")
+winver="" locale=""
+export ORVEX_WINDOWS=64
 while [[ $1 != -- ]]; do
   case $1 in
+    --windows) ORVEX_WINDOWS=$2; shift 2 ;;
     --winver) winver=$2; shift 2 ;;
-    --locale) wine=(env "LC_ALL=$2" "$WINE64"); shift 2 ;;
+    --locale) locale=$2; shift 2 ;;
     *) echo "unknown option $1"; exit 2 ;;
   esac
 done
 shift
+source "$(dirname "$0")/wine_common.sh"
+wine=("$WINE")
+[[ -z $locale ]] || wine=(env "LC_ALL=$locale" "$WINE")
+if [[ $ORVEX_WINDOWS == 32 ]]; then export ORVEX_PACKAGE_ARCH=win32; else export ORVEX_PACKAGE_ARCH=x64; fi
 
-[[ -f $state/template/.orvex-template-ready ]] || { echo "the template fixture did not run"; exit 1; }
+template=$(template_prefix "$state")
+[[ -f $template/.orvex-template-ready ]] || { echo "the template fixture did not run"; exit 1; }
 export WINEPREFIX=$state/prefixes/$group
 rm -rf "$WINEPREFIX" "$state/work/$group"
 mkdir -p "$state/prefixes" "$state/work/$group"
-cp -a "$state/template" "$WINEPREFIX"
+cp -a "$template" "$WINEPREFIX"
 use_private_display
 trap '"$WINESERVER" -k 2>/dev/null || true; stop_private_display' EXIT
 
