@@ -1,6 +1,7 @@
 #!/bin/bash
-# The main job: builds the 64-bit bootstrapper and a sample distribution,
-# then runs the bootstrapper in that distribution under Wine, on a virtual
+# The main job: builds the bootstrapper (the 32-bit program users get, unless
+# told otherwise) and a sample distribution, then runs the bootstrapper in
+# that distribution under Wine (64-bit Windows, unless told otherwise), on a virtual
 # display, answering Yes to its questions (--answer no to decline). Every box
 # it shows and its full exit code are printed, then what the run left behind:
 # the plug-in's installed state, the installer logs it wrote and the restart
@@ -13,6 +14,9 @@
 #     --answer yes|no                 the answer to every question (yes)
 #     --version V                     ProductVersion of the packages (2.0.10)
 #     --variant normal|reboot|fail    how the packages install (normal)
+#     --program win32|win64           the 32-bit program users get (win32) or the 64-bit one
+#     --windows 64|32                 64-bit Windows, where both run (64), or 32-bit Windows;
+#                                     each kind keeps a prefix of its own
 # The first argument that is none of these, and all after it, go to the
 # bootstrapper. ORVEX_SAMPLE_STATE moves the state directory (build/sample).
 set -euo pipefail
@@ -24,24 +28,27 @@ feature=NPORVEX
 die() { echo "run-sample.sh: $*" >&2; exit 2; }
 trap 'echo "run-sample.sh: line $LINENO failed" >&2' ERR
 
-fresh=0 answer=yes dist_options=()
+fresh=0 answer=yes dist_options=() program=win32 windows=64
 while (($#)); do
   case $1 in
     --fresh) fresh=1; shift; continue ;;
-    --answer | --version | --variant) (($# >= 2)) || die "$1 needs a value"; name=$1 value=$2; shift 2 ;;
-    --answer=* | --version=* | --variant=*) name=${1%%=*} value=${1#*=}; shift ;;
+    --answer | --version | --variant | --program | --windows) (($# >= 2)) || die "$1 needs a value"; name=$1 value=$2; shift 2 ;;
+    --answer=* | --version=* | --variant=* | --program=* | --windows=*) name=${1%%=*} value=${1#*=}; shift ;;
     --) shift; break ;;
     *) break ;;
   esac
   case $name in
     --answer) [[ $value == yes || $value == no ]] || die "--answer takes yes or no"; answer=$value ;;
+    --program) [[ $value == win32 || $value == win64 ]] || die "--program takes win32 or win64"; program=$value ;;
+    --windows) [[ $value == 64 || $value == 32 ]] || die "--windows takes 64 or 32"; windows=$value ;;
     *) dist_options+=("$name" "$value") ;;
   esac
 done
+[[ $program == win32 || $windows == 64 ]] || die "32-bit Windows runs only the 32-bit program (--program win32)"
 
 bash scripts/setup.sh
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target orvexplugin orvex_launch >/dev/null
+cmake --preset "$program" >/dev/null
+cmake --build --preset "$program" --target orvexplugin orvex_launch >/dev/null
 
 state=$(realpath -m "${ORVEX_SAMPLE_STATE:-$root/build/sample}")
 dist=$state/dist
@@ -53,21 +60,27 @@ echo "sample distribution: $dist (version $dist_version)"
 
 # Reads the installed state of the plug-in product: msiprobe is rebuilt only
 # when its source changed.
-probe=$state/tools/msiprobe.exe
+# 32-bit, so that it runs on either kind of Windows.
+probe=$state/tools/msiprobe32.exe
 if [[ ! -f $probe || samples/tools/msiprobe.c -nt $probe ]]; then
   mkdir -p "$state/tools"
-  x86_64-w64-mingw32-gcc -municode -static -Os -s -o "$probe" samples/tools/msiprobe.c -lmsi
+  i686-w64-mingw32-gcc -municode -static -Os -s -o "$probe" samples/tools/msiprobe.c -lmsi
 fi
 
+export ORVEX_WINDOWS=$windows
 source tests/wine/wine_common.sh
-export DISPLAY WINEPREFIX=$state/wine/prefix
-tests/wine/fixture_setup.sh "$state/wine" >/dev/null
+prefix_name=prefix
+((windows == 64)) || prefix_name=prefix-win32
+export DISPLAY WINEPREFIX=$state/wine/$prefix_name
+tests/wine/fixture_setup.sh "$state/wine" "$windows" >/dev/null
 trap '"$WINESERVER" -k 2>/dev/null || true; tests/wine/fixture_cleanup.sh "$state/wine"' EXIT
 DISPLAY=$(cat "$state/wine/display")
+bits=${program#win}
+echo "program: build/$program/orvexplugin.exe ($bits-bit$([[ $program == win32 ]] && echo ", the one users get")) on $windows-bit Windows$( ((windows == 64 && bits == 32)) && echo " (WoW64)")"
 if ((fresh)) || [[ ! -d $WINEPREFIX ]]; then
   "$WINESERVER" -k 2>/dev/null || true
   rm -rf "$WINEPREFIX" "$WINEPREFIX.new"
-  cp -a "$state/wine/template" "$WINEPREFIX.new"
+  cp -a "$(template_prefix "$state/wine")" "$WINEPREFIX.new"
   mv "$WINEPREFIX.new" "$WINEPREFIX"
   echo "prefix: $WINEPREFIX (clean)"
 else
@@ -86,7 +99,7 @@ read_product() {
       VersionString=*) installed_version=${line#*=} ;;
       LocalPackage=*) local_package=${line#*=} complete=0 ;;
     esac
-  done < <("$WINE64" "$probe" state "$product" "$feature" 2>/dev/null | tr -d '\r')
+  done < <("$WINE" "$probe" state "$product" "$feature" 2>/dev/null | tr -d '\r')
   return $complete
 }
 
@@ -114,11 +127,11 @@ describe_product() {
 read_results() {
   local complete=0 status=0
   read_product || complete=1
-  tmp_windows=$("$WINE64" cmd /c echo %TMP% 2>/dev/null | tr -d '\r') || true
+  tmp_windows=$("$WINE" cmd /c echo %TMP% 2>/dev/null | tr -d '\r') || true
   tmp_unix=""
-  [[ -n $tmp_windows ]] && tmp_unix=$(realpath -m "$("$WINE64" winepath -u "$tmp_windows" 2>/dev/null)")
+  [[ -n $tmp_windows ]] && tmp_unix=$(realpath -m "$("$WINE" winepath -u "$tmp_windows" 2>/dev/null)")
   [[ -n $tmp_unix ]] || complete=1
-  "$WINE64" reg query 'HKCU\Software\NeedBstrReboot' >/dev/null 2>&1 || status=$?
+  "$WINE" reg query 'HKCU\Software\NeedBstrReboot' >/dev/null 2>&1 || status=$?
   case $status in
     0) marker=set ;;
     1) marker="not set" ;;
@@ -130,7 +143,7 @@ read_results() {
 read_product || true
 echo "before the run: $(describe_product)"
 if [[ $product_state == 5 && $installed_version != "$dist_version" && -n $local_package ]]; then
-  cached=$("$WINE64" winepath -u "$local_package" 2>/dev/null)
+  cached=$("$WINE" winepath -u "$local_package" 2>/dev/null)
   if [[ -f $cached ]]; then
     echo "removing the cached package $local_package (installed $installed_version): given the $dist_version package, Wine would open this copy instead and fail with 1638; Windows opens the given file"
     rm -f "$cached"
@@ -140,7 +153,7 @@ fi
 # The providers' Setup.exe stand-in appends its command line to
 # %TMP%\setup-calls.log: count what is there, to show this run's lines.
 calls_before=0
-setup_calls=$(realpath -m "$("$WINE64" winepath -u "$("$WINE64" cmd /c echo %TMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)/setup-calls.log")
+setup_calls=$(realpath -m "$("$WINE" winepath -u "$("$WINE" cmd /c echo %TMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)/setup-calls.log")
 [[ -f $setup_calls ]] && calls_before=$(wc -l <"$setup_calls")
 
 start_mark=$state/run-start
@@ -148,8 +161,8 @@ touch "$start_mark"
 output=$state/run-output.txt
 echo "running: orvexplugin.exe $*"
 launch_status=0
-"$WINE64" "$root/build/win64/orvex_launch.exe" --answer "$answer" --dir "$(windows_path "$dist")" \
-  "$(windows_path "$root/build/win64/orvexplugin.exe")" "$@" | tr -d '\r' | tee "$output" || launch_status=$?
+"$WINE" "$root/build/$program/orvex_launch.exe" --answer "$answer" --dir "$(windows_path "$dist")" \
+  "$(windows_path "$root/build/$program/orvexplugin.exe")" "$@" | tr -d '\r' | tee "$output" || launch_status=$?
 if ! grep -q '^exit code: ' "$output"; then
   echo "exit code: not read (orvex_launch ended with $launch_status; a restart under Wine ends every program of the prefix)"
 fi

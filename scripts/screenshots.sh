@@ -1,5 +1,6 @@
 #!/bin/bash
-# Takes pictures of the bootstrapper's boxes and dialog under Wine, on a
+# Takes pictures of the bootstrapper's boxes and dialog (the 32-bit program
+# users get, on 64-bit Windows, unless --build names another) under Wine, on a
 # virtual display of its own and in Russian, as users see them, and writes
 # them as PNG files, each cropped to its window (frame and caption included):
 #   question.png         the confirmation question
@@ -10,13 +11,13 @@
 # For each it prints "shot NAME WIDTH HEIGHT", the size of the window.
 #   scripts/screenshots.sh [--no-build] [--build DIR] [--template PREFIX] [OUTDIR]
 #   --no-build   orvexplugin.exe, orvex_snap.exe and the sample distributions
-#                are already built in DIR (default build/win64)
+#                are already built in DIR (default build/win32)
 #   --template   a ready Wine prefix to copy rather than make one
 #   OUTDIR       default docs/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-build=$root/build/win64
+build=$root/build/win32
 template=""
 outdir=$root/docs
 build_first=1
@@ -32,8 +33,9 @@ done
 
 if ((build_first)); then
   bash scripts/setup.sh
-  cmake --preset win64 >/dev/null
-  cmake --build --preset win64 --target orvexplugin orvex_snap orvex_dists >/dev/null
+  preset=$(basename "$build")
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" --target orvexplugin orvex_snap orvex_dists >/dev/null
 fi
 mkdir -p "$outdir"
 outdir=$(realpath "$outdir")

@@ -1,8 +1,9 @@
 #!/bin/bash
-# The main job still works: scripts/run-sample.sh installs the plug-in
-# silently in a clean prefix (a package that asks for a restart, kept
-# pending by -norestart), then updates it in the prefix it kept, and reports
-# both runs as documented.
+# The main job still works: scripts/run-sample.sh, with the 32-bit program
+# users get, installs the plug-in silently in a clean prefix (a package that
+# asks for a restart, kept pending by -norestart), then updates it in the
+# prefix it kept, then installs on 32-bit Windows, and reports each run as
+# documented.
 #   run_sample_test.sh STATE_DIR [TEMPLATE_PREFIX]
 # A ready template prefix, when given, is copied in once instead of making one.
 set -uo pipefail
@@ -27,6 +28,7 @@ expect() {
 log='install log: /.*/drive_c/users/[^/]+/Temp/orvexcom-x64\.msi_[0-9]{4}(-[0-9]{2}){5}\.log'
 first=$("$root/scripts/run-sample.sh" --fresh --variant reboot -silent -norestart 2>&1)
 echo "$first"
+expect first "$first" 'program: build/win32/orvexplugin\.exe \(32-bit, the one users get\) on 64-bit Windows \(WoW64\)'
 expect first "$first" 'before the run: plug-in: not installed'
 expect first "$first" 'exit code: 0'
 expect first "$first" 'plug-in: installed, version 2\.0\.10, feature NPORVEX local'
@@ -41,6 +43,14 @@ expect second "$second" 'exit code: 0'
 expect second "$second" 'plug-in: installed, version 2\.0\.11, feature NPORVEX local'
 expect second "$second" "$log"
 expect second "$second" 'restart marker HKCU\\Software\\NeedBstrReboot: set'
+
+third=$("$root/scripts/run-sample.sh" --windows 32 -silent 2>&1)
+echo "$third"
+expect third "$third" 'program: build/win32/orvexplugin\.exe \(32-bit, the one users get\) on 32-bit Windows'
+expect third "$third" 'before the run: plug-in: not installed'
+expect third "$third" 'exit code: 0'
+expect third "$third" 'plug-in: installed, version 2\.0\.10, feature NPORVEX local'
+expect third "$third" "${log/x64/win32}"
 
 echo "$passed passed, $failed failed"
 # Its prefix and template copy take over a gigabyte; keep them only to look
