@@ -20,7 +20,7 @@
 //   package cannot be opened (133)      FailurePaths.PackageThatIsNotAPackage
 //   package version unknown (134)       native only: Wine's MsiGetPropertyW does not fail on an open package
 //   current directory too long (206)    native only: Wine cannot start a program in a directory of 259
-//                                       characters or more (README, exit code 206)
+//                                       characters or more (docs/testing.md, failure_paths)
 //   system directory unreadable (152)   native only: GetSystemDirectoryW does not fail
 //   msiexec fails (1603, other codes)   PluginInstall.FailureNamesTheLogUnlessTheUserChoseIt,
 //                                       FailurePaths.PackageThatIsNotAPackage, UnusualPaths.TmpLongerThanMaxPath
