@@ -16,9 +16,11 @@
 #     (the 32-bit program);
 #   - the 32-bit program: stripped size, imports, sections.
 #
-#   scripts/bench.sh [--runs N] [--payload MB] [--dirs N] [--ui qn|qb] [--markdown FILE]
+#   scripts/bench.sh [--runs N] [--runs64 N] [--payload MB] [--dirs N] [--ui qn|qb] [--markdown FILE]
 #     --runs N         timed runs per command, a multiple of 5 (20; the search
 #                      takes a quarter as many, at least 5)
+#     --runs64 N       the same for the 64-bit program, to keep the bench
+#                      short (half of --runs, in fives, at least 5)
 #     --payload MB     payload of the realistic package, in MiB (10)
 #     --dirs N         sub-directories of the search directory, above 1000
 #                      (10000; it is compared with 1000)
@@ -36,16 +38,17 @@ die() { echo "bench.sh: $*" >&2; exit 2; }
 trap 'echo "bench.sh: line $LINENO failed" >&2' ERR
 say() { echo "bench: $*" >&2; }
 
-runs=20 payload=10 dirs=10000 ui=qn markdown=""
+runs=20 runs64="" payload=10 dirs=10000 ui=qn markdown=""
 while (($#)); do
   case $1 in
-    --runs | --payload | --dirs | --ui | --markdown) (($# >= 2)) || die "$1 needs a value"; name=$1 value=$2; shift 2 ;;
+    --runs | --runs64 | --payload | --dirs | --ui | --markdown) (($# >= 2)) || die "$1 needs a value"; name=$1 value=$2; shift 2 ;;
     --*=*) name=${1%%=*} value=${1#*=}; shift ;;
-    -h | --help) sed -n '2,30s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,32s/^# \{0,1\}//p' "$0"; exit 0 ;;
     *) die "unknown argument $1 (--help)" ;;
   esac
   case $name in
-    --runs) [[ $value =~ ^[0-9]+$ ]] && ((value >= 5 && value % 5 == 0)) || die "--runs takes a multiple of 5"; runs=$value ;;
+    --runs | --runs64) [[ $value =~ ^[0-9]+$ ]] && ((value >= 5 && value % 5 == 0)) || die "$name takes a multiple of 5"
+      [[ $name == --runs ]] && runs=$value || runs64=$value ;;
     --payload) [[ $value =~ ^[0-9]+$ ]] && ((value >= 1)) || die "--payload takes whole MiB"; payload=$value ;;
     --dirs) [[ $value =~ ^[0-9]+$ ]] && ((value > 1000)) || die "--dirs takes a number above 1000"; dirs=$value ;;
     --ui) [[ $value == qn || $value == qb ]] || die "--ui takes qn or qb"; ui=$value ;;
@@ -55,6 +58,11 @@ while (($#)); do
 done
 search_runs=$((runs / 20 * 5))
 search_runs=$((search_runs < 5 ? 5 : search_runs))
+if [[ -z $runs64 ]]; then
+  runs64=$((runs / 10 * 5))
+  runs64=$((runs64 < 5 ? 5 : runs64))
+fi
+declare -A runs_of=([32]=$runs [64]=$runs64)
 
 say "setup and build"
 bash scripts/setup.sh >&2
@@ -212,27 +220,24 @@ prepare_uninstall=$(q "$WINE64" "$runner" --expect 0,1605 -- "$msiexec" /x "$pro
 for kind in small payload; do
   dist=$small
   [[ $kind == payload ]] && dist=$large
-  say "install ratio, $kind package ($runs runs each)"
   pkg=$(win "$dist/x64/orvexcom-x64.msi")
-  commands=()
   for bits in 32 64; do
+    say "install ratio, $kind package, $bits-bit program (${runs_of[$bits]} runs each)"
     # The bootstrapper's own command line (install/plugin_msiexec.cpp):
     # msiexec /i PACKAGE /Lv! LOG REBOOT=R ADDNPORVEX=1 /qn
-    commands+=(
-      "bootstrapper-$bits" "$(q --dir "$(win "$dist")" --expect 0 -- "$(win "$dist/${boot_of[$bits]}")" -silent -OrvexArgs "/$ui")"
-      "msiexec-$bits" "$(q --dir "$(win "$dist")" --expect 0 -- "${msiexec_of[$bits]}" /i "$pkg" '/Lv!' \
-        "$tmp_win\\orvexcom-x64.msi_direct$bits.log" REBOOT=R ADDNPORVEX=1 "/$ui")"
-      "floor-$bits" "$(q --dir "$(win "$dist")" --expect 0 -- "$(win "$bin/floor$bits.exe")" install "$product" "$pkg" \
-        "$tmp_win\\orvexcom-x64.msi_floor$bits.log" "/$ui")")
+    bench "install-$kind-$bits" "${runs_of[$bits]}" "$prepare_uninstall" \
+      bootstrapper "$(q --dir "$(win "$dist")" --expect 0 -- "$(win "$dist/${boot_of[$bits]}")" -silent -OrvexArgs "/$ui")" \
+      msiexec "$(q --dir "$(win "$dist")" --expect 0 -- "${msiexec_of[$bits]}" /i "$pkg" '/Lv!' \
+        "$tmp_win\\orvexcom-x64.msi_direct$bits.log" REBOOT=R ADDNPORVEX=1 "/$ui")" \
+      floor "$(q --dir "$(win "$dist")" --expect 0 -- "$(win "$bin/floor$bits.exe")" install "$product" "$pkg" \
+        "$tmp_win\\orvexcom-x64.msi_floor$bits.log" "/$ui")"
   done
-  bench "install-$kind" "$runs" "$prepare_uninstall" "${commands[@]}"
 done
 uninstall
 
 # --- decision-only run: the same version installed, -silent runs nothing.
 # The floor opens the package the bootstrapper's search finds first: the
 # first sub-directory, in Wine's order, that holds an orvexcom*.msi.
-say "decision-only run ($runs runs each)"
 install_small
 decided=""
 while IFS= read -r name; do
@@ -240,14 +245,13 @@ while IFS= read -r name; do
   [[ -f ${found[0]} ]] && { decided=${found[0]}; break; }
 done < <(run --list "$(win "$small")\\*" | tr -d '\r')
 [[ -n $decided ]] || die "no package found in $small"
-commands=()
 for bits in 32 64; do
-  commands+=(
-    "bootstrapper-$bits" "$(q --dir "$(win "$small")" --expect 0 -- "$(win "$small/${boot_of[$bits]}")" -silent)"
-    "hello-$bits" "$(q --dir "$(win "$small")" --expect 0 -- "$(win "$bin/hello$bits.exe")")"
-    "floor-$bits" "$(q --dir "$(win "$small")" --expect 0 -- "$(win "$bin/floor$bits.exe")" decide "$product" "$(win "$decided")")")
+  say "decision-only run, $bits-bit program (${runs_of[$bits]} runs each)"
+  bench "decision-$bits" "${runs_of[$bits]}" "" \
+    bootstrapper "$(q --dir "$(win "$small")" --expect 0 -- "$(win "$small/${boot_of[$bits]}")" -silent)" \
+    hello "$(q --dir "$(win "$small")" --expect 0 -- "$(win "$bin/hello$bits.exe")")" \
+    floor "$(q --dir "$(win "$small")" --expect 0 -- "$(win "$bin/floor$bits.exe")" decide "$product" "$(win "$decided")")"
 done
-bench decision "$runs" "" "${commands[@]}"
 # Peak working sets: separate runs, as the runner then debugs the child.
 memory() {  # BITS LABEL COMMAND...
   local bits=$1 label=$2
@@ -292,6 +296,7 @@ i686-w64-mingw32-objdump -h "$results/orvexplugin32.exe" >"$results/objdump-h.tx
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 cat >"$results/meta.env" <<EOF
 runs=$runs
+runs64=$runs64
 search_runs=$search_runs
 dirs=$dirs
 payload=$payload
