@@ -13,7 +13,8 @@
  *       gives 0, or a figure when it wins the race), so with --memory the
  *       child runs with this program as its debugger and the counters are
  *       read when it calls for its exit (see peak_at_exit); the debugger
- *       slows the child down, so timed runs go without it.
+ *       slows the child down, so timed runs go without it. The child must
+ *       have the runner's bitness (build/win32 or build/win64).
  *       Exits 0, or 1 when the child's exit code is not one of --expect,
  *       2 when it could not be started.
  *   bench_run --list PATTERN
@@ -195,6 +196,15 @@ int wmain(void)
     }
     PROCESS_MEMORY_COUNTERS memory = { .cb = sizeof memory };
     SIZE_T peak = 0;
+    BOOL wow64_self = FALSE, wow64_child = FALSE;
+    if (debug && IsWow64Process(GetCurrentProcess(), &wow64_self) && IsWow64Process(pi.hProcess, &wow64_child) &&
+        wow64_self != wow64_child) {
+        /* The breakpoint goes at this process's own ntdll address, which
+         * means nothing (or something else) in a child of the other bitness. */
+        TerminateProcess(pi.hProcess, 1);
+        fputs("bench_run: --memory needs a runner of the program's own bitness\n", stderr);
+        return 2;
+    }
     if (debug)
         peak = peak_at_exit(&pi);
     WaitForSingleObject(pi.hProcess, INFINITE);

@@ -6,7 +6,7 @@
 RESULTS holds hyperfine's JSON per group and round (NAME.rN.json), the
 runner's own lines per command and round (NAME.LABEL.rN.times: exit=, ms=,
 peak_ws=; the first line is hyperfine's warm-up run), the peak working sets
-(memory.LABEL), objdump's headers of the stripped 32-bit program and
+(memory.LABEL-BITS), objdump's headers of the stripped 32-bit program and
 meta.env.
 """
 import json
@@ -88,7 +88,7 @@ def mib(size):
 
 
 repeated = (results / "repeated").read_text().splitlines() if (results / "repeated").exists() else []
-runs, search_runs, dirs = int(meta["runs"]), int(meta["search_runs"]), int(meta["dirs"])
+runs, runs64, search_runs, dirs = (int(meta[key]) for key in ("runs", "runs64", "search_runs", "dirs"))
 ui = meta["ui"]
 title = "orvexplugin.exe benchmark"
 out.append(f"# {title}" if markdown else f"{title}\n{'=' * len(title)}")
@@ -105,32 +105,66 @@ para(
     + (f" Rounds run again after a failed run: {', '.join(repeated)} (hyperfine.log tells why)." if repeated else "")
 )
 
-# --- install ratio
+# --- install ratio and decision-only run: per program, the bootstrapper
+# against each yardstick, on the runner's clock (program time).
+programs = (("32", "32-bit (WoW64)"), ("64", "64-bit"))
+
+
+def against(boot, other):
+    """Ratio and difference of two program times."""
+    return [f"{boot / other:.3f}", f"{boot - other:+,.1f}"]
+
+
 heading(f"Install ratio: fresh silent installation, msiexec /{ui} on both sides")
 para(
     f"`orvexplugin.exe -silent -OrvexArgs /{ui}` in the distribution directory against "
-    f"`msiexec /i PACKAGE /Lv! LOG REBOOT=R ADDNPORVEX=1 /{ui}` (the bootstrapper's own command line), "
-    f"{runs} runs each, the product uninstalled (`msiexec /x {{5B0E2C71-…}} /qn`) before every run."
+    f"`msiexec /i PACKAGE /Lv! LOG REBOOT=R ADDNPORVEX=1 /{ui}` (the bootstrapper's own command line) and against "
+    "the floor (`bench_floor install`: load msi.dll, query the product, start that command line and wait). "
+    "Both programs install the x64 package; each msiexec is the one its program starts, so the 32-bit side runs "
+    "`syswow64\\msiexec.exe`. "
+    f"{runs} runs each for the 32-bit program, {runs64} for the 64-bit one, the product uninstalled "
+    "(`msiexec /x {5B0E2C71-…} /qn`) before every run."
 )
 rows = []
 for name, label in (("install-small", f"sample ({kib(int(meta['small_size']))})"),
-                    ("install-payload", f"payload {meta['payload']} MiB in 36 files ({mib(int(meta['payload_size']))})")):
-    g = group(name)
-    (bw, bc, _, bmin), (mw, mc, _, mmin) = g["bootstrapper"], g["msiexec"]
-    rows.append([label, ms(bw), ms(mw), f"{bw / mw:.3f}", ms(bc), ms(mc), f"{bc / mc:.3f}", ms(bc - mc),
-                 f"{bmin / mmin:.3f} ({bmin:.1f} / {mmin:.1f} ms)"])
-    overhead = bc - mc
-table(["package", "bootstrapper, whole", "msiexec, whole", "ratio, whole",
-       "bootstrapper, program", "msiexec, program", "ratio, program", "overhead", "ratio of the fastest runs"],
-      rows)
+                    ("install-payload", f"payload {meta['payload']} MiB ({mib(int(meta['payload_size']))})")):
+    for bits, program in programs:
+        g = group(f"{name}-{bits}")
+        (bw, bc, _, bmin), (mw, mc, _, mmin), (_, fc, _, fmin) = g["bootstrapper"], g["msiexec"], g["floor"]
+        rows.append([label, program, ms(bc), ms(mc), ms(fc)] + against(bc, mc) + against(bc, fc)
+                    + [f"{fc - mc:+,.1f}", f"{bw / mw:.3f}", f"{bmin / mmin:.3f} / {bmin / fmin:.3f}"])
+        label = ""
+        if bits == "32":
+            overhead = bc - mc
+table(["package", "program", "bootstrapper", "msiexec", "floor", "÷ msiexec", "− msiexec (ms)",
+       "÷ floor", "− floor (ms)", "floor − msiexec (ms)", "÷ msiexec, whole", "fastest: ÷ msiexec / ÷ floor"],
+      rows, [False, False] + [True] * 10)
 para(
-    f"Overhead: the bootstrapper's program time minus msiexec's. The last column compares the fastest run of "
-    f"each side (program time), the one least disturbed by other work on the machine. At the payload package's overhead of "
-    f"{ms(overhead)}, a ratio of 1.05 would need an msiexec run of {ms(overhead / 0.05)} or more."
+    "Program times (the runner's clock), medians. *÷* is the bootstrapper's time divided by the other's, *−* the "
+    "difference; *floor − msiexec* is what even the least a bootstrapper must do adds under Wine, *− floor* what "
+    "is left to win. *Whole* counts hyperfine's wall time of the runner and program. The last column compares the "
+    "fastest run of each side, the one least disturbed by other work on the machine. At the 32-bit program's "
+    f"overhead on the payload package ({ms(overhead)}), a ratio of 1.05 would need an msiexec run of "
+    f"{ms(overhead / 0.05)} or more."
 )
 
 # --- decision-only run
 heading("Decision-only run: the same version installed, -silent runs nothing")
+rows = []
+for bits, program in programs:
+    g = group(f"decision-{bits}")
+    (_, bc, _, bmin), (_, hc, _, hmin), (_, fc, _, fmin) = g["bootstrapper"], g["hello"], g["floor"]
+    rows.append([program, ms(bc), ms(hc), ms(fc)] + against(bc, hc) + against(bc, fc)
+                + [f"{fc - hc:+,.1f}", f"{bmin:,.1f} / {hmin:,.1f} / {fmin:,.1f}"])
+table(["program", "bootstrapper", "hello-world", "floor", "÷ hello", "− hello (ms)", "÷ floor", "− floor (ms)",
+       "floor − hello (ms)", "fastest (ms): bootstrapper / hello / floor"], rows, [False] + [True] * 9)
+para(
+    f"{runs} timed runs each for the 32-bit program, {runs64} for the 64-bit one, exit code 0 checked on every "
+    "run; program times. Hello-world is a GUI-subsystem "
+    "program that returns 0; the floor (`bench_floor decide`) loads msi.dll, queries the product, opens the "
+    f"package the bootstrapper's search finds first (`{meta['decided']}`, ignoring the machine state) and reads "
+    "the installed and the package's versions. Each is built for the program's bitness with its flags."
+)
 
 
 def peaks(label):
@@ -138,25 +172,24 @@ def peaks(label):
     return statistics.median(values), min(values), max(values)
 
 
-g = group("decision")
 rows = []
-for label, text in (("bootstrapper", "orvexplugin.exe -silent"), ("hello", "hello-world (GUI subsystem, returns 0)")):
-    whole, child, _, fastest = g[label]
-    peak, low, high = peaks(label)
-    rows.append([text, ms(whole), ms(child), ms(fastest), f"{mib(peak)} ({mib(low)} to {mib(high)})"])
-(bw, bc, _, bmin), (hw, hc, _, hmin) = g["bootstrapper"], g["hello"]
-rows.append(["bootstrapper minus hello-world", ms(bw - hw), ms(bc - hc), ms(bmin - hmin),
-             mib(peaks("bootstrapper")[0] - peaks("hello")[0])])
-table(["run", "whole", "program", "program, fastest", "peak working set (median, range of 5)"], rows)
+for bits, program in programs:
+    cells = [program]
+    for label in ("bootstrapper", "hello", "floor"):
+        peak, low, high = peaks(f"{label}-{bits}")
+        cells.append(f"{mib(peak)} ({mib(low)} to {mib(high)})")
+    cells.append(mib(peaks(f"bootstrapper-{bits}")[0] - peaks(f"floor-{bits}")[0]))
+    rows.append(cells)
+table(["program", "bootstrapper", "hello-world", "floor", "bootstrapper − floor"], rows, [False] + [True] * 4)
 para(
-    f"{runs} timed runs each, exit code 0 checked on every run. The peak working set is "
-    "`PeakWorkingSetSize` from `GetProcessMemoryInfo`, read by the runner when the program calls "
-    "`RtlExitUserProcess` (Wine forgets the counters of an ended process); under Wine it is the resident "
-    "size of the whole Wine process, its built-in DLLs included."
+    "Peak working set, median and range of 5 runs: `PeakWorkingSetSize` from `GetProcessMemoryInfo`, read by "
+    "a runner of the program's bitness when the program calls `RtlExitUserProcess` (Wine forgets the counters "
+    "of an ended process); under Wine it is the resident size of the whole Wine process, its built-in DLLs "
+    "included."
 )
 
 # --- package search
-heading("Package search: orvexplugin.exe -silent in a directory of empty sub-directories")
+heading("Package search: the 32-bit orvexplugin.exe -silent in a directory of empty sub-directories")
 none, last = group("search-none"), group("search-last")
 rows = []
 for count in ("0", "1000", str(dirs)):
