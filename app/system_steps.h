@@ -1,23 +1,22 @@
 #pragma once
 
 #include "app/install_steps.h"
-#include "platform/system.h"
+#include "install/plugin_package.h"
+#include "install/provider_setup.h"
 
 namespace orvex {
 
-// The installation and restart steps on the real system.
+// The installation steps on the real system.
 class SystemInstallSteps final : public InstallSteps {
  public:
   explicit SystemInstallSteps(Platform& platform) noexcept : platform_(platform) {}
 
-  Status InstallProvider(const WideString& subdirectory, WideString arguments, bool silent, bool reinstall,
-                         bool noUpdate) noexcept override;
-  Status InstallPluginPackage(WideString pluginArgs, bool silent, WideString& logPath,
-                              bool reinstall) noexcept override;
-  SelectionOutcome ShowSelectionDialog() noexcept override;
-  Status QueryRebootMarker(bool& restartPending) noexcept override;
-  Status RemoveRebootMarker() noexcept override;
-  bool RestartSystem() noexcept override;
+  Status InstallProvider(ProviderId provider, const InstallOptions& options) noexcept override {
+    return orvex::InstallProvider(platform_, provider, options);
+  }
+  Status InstallPluginPackage(const InstallOptions& options, WideString& logPath) noexcept override {
+    return orvex::InstallPluginPackage(platform_, options, logPath);
+  }
 
  private:
   Platform& platform_;

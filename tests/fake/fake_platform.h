@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/install_steps.h"
+#include "app/switches.h"
 #include "platform/system.h"
 
 namespace orvex::fake {
@@ -53,7 +54,8 @@ class FakeCommandLine final : public CommandLineSource {
     ++splits;
     pointers_.clear();
     for (const std::u16string& argument : arguments_) pointers_.push_back(argument.c_str());
-    return {pointers_.data(), static_cast<int>(pointers_.size())};
+    pointers_.push_back(nullptr);  // as Windows ends its array
+    return {pointers_.data(), static_cast<int>(pointers_.size() - 1)};
   }
   void ReleaseArguments(ArgumentArray) noexcept override { ++releases; }
 
@@ -393,62 +395,27 @@ class FakePower final : public Power {
   bool restartAccepted = true;
 };
 
+// The installation steps, recorded; each provider's status by its row.
 class FakeInstallSteps final : public InstallSteps {
  public:
-  Status InstallProvider(const WideString& subdirectory, WideString arguments, bool silent, bool reinstall,
-                         bool noUpdate) noexcept override {
-    calls.push_back(u"provider " + Text(subdirectory));
-    providerArguments.push_back(Text(arguments));
-    providerFlags.push_back({silent, reinstall, noUpdate});
-    const Status status = Text(subdirectory) == u"csp" ? cspStatus : ucspStatus;
-    return status;
+  Status InstallProvider(ProviderId provider, const InstallOptions& options) noexcept override {
+    calls.push_back(u"provider " + std::u16string(kProviders[provider].subdirectory));
+    received.push_back(options);
+    return providerStatus[provider];
   }
-  Status InstallPluginPackage(WideString pluginArgs, bool silent, WideString& logPath,
-                              bool reinstall) noexcept override {
+  Status InstallPluginPackage(const InstallOptions& options, WideString& logPath) noexcept override {
     calls.push_back(u"plugin");
-    pluginArguments = Text(pluginArgs);
-    pluginSilent = silent;
-    pluginReinstall = reinstall;
+    received.push_back(options);
     if (!logPathToSet.empty()) logPath = WideString(logPathToSet.c_str());
     return pluginStatus;
   }
-  SelectionOutcome ShowSelectionDialog() noexcept override {
-    calls.push_back(u"dialog");
-    return selection;
-  }
-  Status QueryRebootMarker(bool& restartPending) noexcept override {
-    calls.push_back(u"query marker");
-    restartPending = markerPresent;
-    return markerPresent ? 0 : 2;
-  }
-  Status RemoveRebootMarker() noexcept override {
-    calls.push_back(u"remove marker");
-    markerPresent = false;
-    return 0;
-  }
-  bool RestartSystem() noexcept override {
-    calls.push_back(u"restart");
-    return restartSucceeds;
-  }
 
-  struct Flags {
-    bool silent, reinstall, noUpdate;
-  };
-
-  Status cspStatus = 0;
-  Status ucspStatus = 0;
+  Status providerStatus[kProviderCount] = {};
   Status pluginStatus = 0;
   std::u16string logPathToSet;
-  SelectionOutcome selection = SelectionOutcome::kContinue;
-  bool markerPresent = false;
-  bool restartSucceeds = true;
 
   std::vector<std::u16string> calls;
-  std::vector<std::u16string> providerArguments;
-  std::vector<Flags> providerFlags;
-  std::u16string pluginArguments;
-  bool pluginSilent = false;
-  bool pluginReinstall = false;
+  std::vector<InstallOptions> received;  // the options of each call
 };
 
 // All the fakes of one run, wired together.

@@ -7,7 +7,7 @@
 
 #include "catalogue_text.h"
 #include "fake/fake_platform.h"
-#include "resources/message_catalogue.h"
+#include "restart/reboot_marker.h"
 
 namespace orvex {
 namespace {
@@ -31,6 +31,8 @@ struct BootstrapperRun {
   }
 
   const fake::ShownBox& Box(std::size_t index) const { return world.ui.shown.at(index); }
+  void MarkRestartPending() { world.registry.keys.insert(kRebootMarkerKey); }
+  bool RestartPending() const { return world.registry.keys.count(kRebootMarkerKey) != 0; }
 
   fake::FakeWorld world;
   std::u16string tail;
@@ -69,9 +71,8 @@ TEST(MainFlow, SuccessInstallsInOrderAndClosesByFlags) {
   for (const FlagCase& c : kFlagCases) {
     BootstrapperRun run(c.arguments);
     EXPECT_EQ(run.Execute(), 0u);
-    Calls expected = c.installs;
-    expected.push_back(u"query marker");
-    EXPECT_EQ(run.world.steps.calls, expected);
+    EXPECT_EQ(run.world.steps.calls, c.installs);
+    EXPECT_EQ(run.world.power.restarts, 0);
     ASSERT_EQ(run.world.ui.shown.size(), 2u);
     EXPECT_EQ(run.Box(1).text, Message(c.closing));
     EXPECT_EQ(run.Box(1).caption, Message(104));
@@ -82,11 +83,11 @@ TEST(MainFlow, SuccessInstallsInOrderAndClosesByFlags) {
 TEST(MainFlow, PendingRestartIsRemovedThenOfferedByFlags) {
   for (const FlagCase& c : kFlagCases) {
     BootstrapperRun run(c.arguments);
-    run.world.steps.markerPresent = true;
+    run.MarkRestartPending();
     EXPECT_EQ(run.Execute(), 0u);
-    Calls expected = c.installs;
-    expected.insert(expected.end(), {u"query marker", u"remove marker", u"restart"});
-    EXPECT_EQ(run.world.steps.calls, expected);
+    EXPECT_EQ(run.world.steps.calls, c.installs);
+    EXPECT_FALSE(run.RestartPending());
+    EXPECT_EQ(run.world.power.restarts, 1);
     ASSERT_EQ(run.world.ui.shown.size(), 2u);
     EXPECT_EQ(run.Box(1).text, Message(c.restartQuestion));
     EXPECT_EQ(run.Box(1).style, box::kYesNo | box::kIconExclamation);
@@ -98,10 +99,11 @@ TEST(MainFlow, NoRestartKeepsTheMarkAndShowsTheClosingMessage) {
     std::vector<std::u16string> arguments = c.arguments;
     arguments.push_back(u"-norestart");
     BootstrapperRun run(arguments);
-    run.world.steps.markerPresent = true;
+    run.MarkRestartPending();
     EXPECT_EQ(run.Execute(), 0u);
-    EXPECT_TRUE(run.world.steps.markerPresent);
-    EXPECT_EQ(run.world.steps.calls.back(), u"query marker");
+    EXPECT_TRUE(run.RestartPending());
+    EXPECT_EQ(run.world.power.restarts, 0);
+    ASSERT_EQ(run.world.ui.shown.size(), 2u);
     EXPECT_EQ(run.Box(1).text, Message(c.closing));
   }
 }
@@ -128,12 +130,12 @@ TEST(MainFlow, RestartAnswersAndFailures) {
   for (const RestartCase& c : cases) {
     SCOPED_TRACE(c.name);
     BootstrapperRun run(c.silent ? std::vector<std::u16string>{u"-silent"} : std::vector<std::u16string>{});
-    run.world.steps.markerPresent = true;
-    run.world.steps.restartSucceeds = c.restartSucceeds;
+    run.MarkRestartPending();
+    run.world.power.restartAccepted = c.restartSucceeds;
     run.world.ui.answers = {box::kIdYes, c.answer};
     EXPECT_EQ(run.Execute(), c.exitCode);
-    EXPECT_FALSE(run.world.steps.markerPresent) << "removed before the question";
-    EXPECT_EQ(run.world.steps.calls.back() == u"restart", c.restartCalled);
+    EXPECT_FALSE(run.RestartPending()) << "removed before the question";
+    EXPECT_EQ(run.world.power.restarts, c.restartCalled ? 1 : 0);
     const std::size_t boxes = c.silent ? 0u : (c.failureBox ? 3u : 2u);
     ASSERT_EQ(run.world.ui.shown.size(), boxes);
     if (c.failureBox) {
@@ -147,7 +149,7 @@ TEST(MainFlow, SilentShowsNoBoxAndGoesOnAsAfterYes) {
   BootstrapperRun run({u"-silent", u"-csp", u"-ucsp"});
   EXPECT_EQ(run.Execute(), 0u);
   EXPECT_TRUE(run.world.ui.shown.empty());
-  EXPECT_EQ(run.world.steps.calls, (Calls{u"provider csp", u"provider ucsp", u"plugin", u"query marker"}));
+  EXPECT_EQ(run.world.steps.calls, (Calls{u"provider csp", u"provider ucsp", u"plugin"}));
 }
 
 TEST(MainFlow, AQuestionThatCannotBeShownGoesOn) {
@@ -173,8 +175,8 @@ TEST(MainFlow, AProviderFailureEndsTheRunWithItsStatus) {
   };
   for (const ProviderFailureCase& c : cases) {
     BootstrapperRun run(c.arguments);
-    run.world.steps.cspStatus = c.csp;
-    run.world.steps.ucspStatus = c.ucsp;
+    run.world.steps.providerStatus[kCsp] = c.csp;
+    run.world.steps.providerStatus[kUcsp] = c.ucsp;
     EXPECT_EQ(run.Execute(), c.exitCode);
     EXPECT_EQ(run.world.steps.calls, c.calls);
     EXPECT_EQ(run.world.ui.shown.size(), 1u) << "only the question: the provider step reports itself";
@@ -206,8 +208,10 @@ TEST(MainFlow, PluginFailureReportsStatusAndExistingLog) {
     run.world.steps.pluginStatus = c.status;
     run.world.steps.logPathToSet = c.logPath;
     if (c.logExists) run.world.files.existing.insert(c.logPath);
+    run.MarkRestartPending();
     EXPECT_EQ(run.Execute(), c.status);
-    EXPECT_EQ(run.world.steps.calls.back(), u"plugin") << "no marker query after a failure";
+    EXPECT_TRUE(run.RestartPending()) << "no restart after a failure";
+    EXPECT_EQ(run.world.power.restarts, 0);
     if (c.expectedTail.empty()) {
       EXPECT_EQ(run.world.ui.shown.size(), c.silent ? 0u : 1u);
     } else {
@@ -265,43 +269,44 @@ TEST(MainFlow, AnEmptyTailLeavesTheCommandLineUnread) {
 
 struct DialogCase {
   std::vector<std::u16string> arguments;
-  bool shown;
+  bool cancelled;
+  int dialogs;
+  Calls installs;
+  std::size_t boxes;
 };
 
-TEST(MainFlow, SelectionDialogOnlyWithCspAndNotSilent) {
+TEST(MainFlow, SelectionDialogOnlyWithCspAndNotSilentAndItsCancelEndsTheRun) {
   const DialogCase cases[] = {
-      {{u"-csp", u"-selectDlg"}, true},
-      {{u"-selectDlg", u"-csp"}, true},
-      {{u"-selectDlg"}, false},
-      {{u"-csp", u"-selectDlg", u"-silent"}, false},
-      {{u"-csp"}, false},
+      {{u"-csp", u"-selectDlg"}, false, 1, {u"provider csp", u"plugin"}, 2},
+      {{u"-selectDlg", u"-csp", u"-ucsp"}, false, 1, {u"provider csp", u"provider ucsp", u"plugin"}, 2},
+      {{u"-csp", u"-selectDlg"}, true, 1, {}, 1},
+      {{u"-selectDlg"}, true, 0, {u"plugin"}, 2},
+      {{u"-ucsp", u"-selectDlg"}, true, 0, {u"provider ucsp", u"plugin"}, 2},
+      {{u"-csp", u"-selectDlg", u"-silent"}, true, 0, {u"provider csp", u"plugin"}, 0},
+      {{u"-csp"}, true, 0, {u"provider csp", u"plugin"}, 2},
   };
   for (const DialogCase& c : cases) {
     BootstrapperRun run(c.arguments);
+    run.world.ui.dialogCancelled = c.cancelled;
     EXPECT_EQ(run.Execute(), 0u);
-    const bool shown = !run.world.steps.calls.empty() && run.world.steps.calls.front() == u"dialog";
-    EXPECT_EQ(shown, c.shown);
+    EXPECT_EQ(run.world.ui.dialogs, c.dialogs);
+    EXPECT_EQ(run.world.steps.calls, c.installs);
+    EXPECT_EQ(run.world.ui.shown.size(), c.boxes);
   }
-  BootstrapperRun cancelled({u"-csp", u"-selectDlg"});
-  cancelled.world.steps.selection = SelectionOutcome::kCancelled;
-  EXPECT_EQ(cancelled.Execute(), 0u);
-  EXPECT_EQ(cancelled.world.steps.calls, Calls{u"dialog"});
-  EXPECT_EQ(cancelled.world.ui.shown.size(), 1u);
 }
 
-TEST(MainFlow, OptionsReachTheStepsAsGiven) {
-  BootstrapperRun run({u"-csp", u"-CSPArgs", u"/qn", u"-ucsp", u"-UCSPArgs", u"/l*v x", u"-OrvexArgs", u"A=1", u"-reinstall",
-           u"-noupdate", u"-silent"});
+TEST(MainFlow, EveryStepGetsTheOptionsAsParsed) {
+  BootstrapperRun run({u"-csp", u"-CSPArgs", u"/qn", u"-ucsp", u"-UCSPArgs", u"/l*v x", u"-OrvexArgs", u"A=1",
+                       u"-reinstall", u"-silent"});
   EXPECT_EQ(run.Execute(), 0u);
-  ASSERT_EQ(run.world.steps.providerArguments.size(), 2u);
-  EXPECT_EQ(run.world.steps.providerArguments[0], u"/qn ");
-  EXPECT_EQ(run.world.steps.providerArguments[1], u"/l*v x ");
-  for (const auto& flags : run.world.steps.providerFlags) {
-    EXPECT_TRUE(flags.silent && flags.reinstall && flags.noUpdate);
+  ASSERT_EQ(run.world.steps.received.size(), 3u);
+  for (const InstallOptions& options : run.world.steps.received) {
+    EXPECT_EQ(fake::Text(options.providerArgs[kCsp]), u"/qn ");
+    EXPECT_EQ(fake::Text(options.providerArgs[kUcsp]), u"/l*v x ");
+    EXPECT_EQ(fake::Text(options.pluginArgs), u" A=1 ");
+    EXPECT_TRUE(options.silent && options.reinstall);
+    EXPECT_FALSE(options.noUpdate || options.noRestart || options.selectDialog);
   }
-  EXPECT_EQ(run.world.steps.pluginArguments, u" A=1 ");
-  EXPECT_TRUE(run.world.steps.pluginSilent);
-  EXPECT_TRUE(run.world.steps.pluginReinstall);
 }
 
 }  // namespace
