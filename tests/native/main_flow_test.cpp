@@ -264,6 +264,7 @@ TEST(MainFlow, AnEmptyTailLeavesTheCommandLineUnread) {
   run.tail.clear();
   EXPECT_EQ(run.Execute(), 0u);
   EXPECT_EQ(run.world.commandLine.splits, 0);
+  ASSERT_EQ(run.world.ui.shown.size(), 2u);
   EXPECT_EQ(run.Box(0).text, Message(103));
 }
 

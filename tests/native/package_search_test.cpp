@@ -147,7 +147,7 @@ TEST(InstallLogPath, PiecesAndTheMissingTmp) {
       EXPECT_EQ(BuildInstallLogPath(missing.environment, missing.ui, WideString(u"csp"), silent, kept), 203u);
       EXPECT_EQ(fake::Text(kept), u"kept");
       EXPECT_EQ(missing.environment.output, u"");
-      EXPECT_EQ(missing.ui.shown.size(), silent ? 0u : 1u);
+      ASSERT_EQ(missing.ui.shown.size(), silent ? 0u : 1u);
       if (!silent) {
         EXPECT_EQ(missing.ui.shown[0].text, Message(144));
       }

@@ -157,7 +157,7 @@ TEST(PluginMsiexec, SourceListAndSourceHashBeforeTheRun) {
     EXPECT_EQ(world.installer.calls, (std::vector<std::u16string>{u"clear sources " + kProduct,
                                                                   u"set source " + kProduct +
                                                                       u" PackageName=orvexcom-x64.msi"}));
-    EXPECT_EQ(world.installer.sourceListContexts[0], (std::pair<std::uint32_t, std::uint32_t>{4, 0}));
+    EXPECT_EQ(world.installer.sourceListContexts, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{4, 0}}));
     const std::vector<std::u16string> deleted =
         windows52 ? std::vector<std::u16string>{u"C:\\Windows\\installer\\SourceHash" + kProduct}
                    : std::vector<std::u16string>{};
