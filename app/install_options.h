@@ -19,13 +19,6 @@ struct InstallOptions {
   bool installProvider[kProviderCount] = {};
   WideString providerArgs[kProviderCount];
   WideString pluginArgs;
-
-  [[nodiscard]] bool AnyProvider() const noexcept {
-    for (const bool asked : installProvider) {
-      if (asked) return true;
-    }
-    return false;
-  }
 };
 
 }  // namespace orvex
