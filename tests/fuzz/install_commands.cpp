@@ -78,33 +78,30 @@ struct Expected {
 };
 
 bool Has(const std::u16string& text, const char16_t* part) { return text.find(part) != std::u16string::npos; }
+int Sign(int value) { return value < 0 ? -1 : value > 0 ? 1 : 0; }
 
 // The documented version order, written out on its own: dotted fields of
 // ASCII digits that each fit 32 bits compare as numbers (a missing field is
 // 0); anything else compares by code unit, a proper prefix first.
 bool NumericFields(const std::u16string& text, std::vector<unsigned long long>& fields) {
-  std::size_t begin = 0;
-  for (;;) {
-    const std::size_t dot = std::min(text.find(u'.', begin), text.size());
-    if (dot == begin) return false;
-    unsigned long long value = 0;
-    for (std::size_t i = begin; i < dot; ++i) {
-      if (text[i] < u'0' || text[i] > u'9') return false;
-      value = value * 10 + (text[i] - u'0');
-      if (value > 0xFFFFFFFFull) return false;
+  fields.assign(1, 0);
+  bool digits = false;
+  for (const char16_t unit : text) {
+    if (unit == u'.' && digits) {
+      fields.push_back(0);
+      digits = false;
+    } else if (unit >= u'0' && unit <= u'9' && (fields.back() = fields.back() * 10 + (unit - u'0')) <= 0xFFFFFFFFull) {
+      digits = true;
+    } else {
+      return false;
     }
-    fields.push_back(value);
-    if (dot == text.size()) return true;
-    begin = dot + 1;
   }
+  return digits;
 }
 
 int ModelOrder(const std::u16string& package, const std::u16string& installed) {
   std::vector<unsigned long long> a, b;
-  if (!NumericFields(package, a) || !NumericFields(installed, b)) {
-    const int c = package.compare(installed);
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
-  }
+  if (!NumericFields(package, a) || !NumericFields(installed, b)) return Sign(package.compare(installed));
   a.resize(std::max(a.size(), b.size()));
   b.resize(a.size());
   return a < b ? -1 : (a > b ? 1 : 0);

@@ -67,44 +67,23 @@ TEST(MainFlow, QuestionByFlagsAnsweredNoInstallsNothing) {
   }
 }
 
-TEST(MainFlow, SuccessInstallsInOrderAndClosesByFlags) {
+// Without a pending restart, with one, and with one kept by -norestart.
+TEST(MainFlow, InstallsInOrderThenClosesOrOffersTheRestartByFlags) {
   for (const FlagCase& c : kFlagCases) {
-    BootstrapperRun run(c.arguments);
-    EXPECT_EQ(run.Execute(), 0u);
-    EXPECT_EQ(run.world.steps.calls, c.installs);
-    EXPECT_EQ(run.world.power.restarts, 0);
-    ASSERT_EQ(run.world.ui.shown.size(), 2u);
-    EXPECT_EQ(run.Box(1).text, Message(c.closing));
-    EXPECT_EQ(run.Box(1).caption, Message(104));
-    EXPECT_EQ(run.Box(1).style, box::kOk);
-  }
-}
-
-TEST(MainFlow, PendingRestartIsRemovedThenOfferedByFlags) {
-  for (const FlagCase& c : kFlagCases) {
-    BootstrapperRun run(c.arguments);
-    run.MarkRestartPending();
-    EXPECT_EQ(run.Execute(), 0u);
-    EXPECT_EQ(run.world.steps.calls, c.installs);
-    EXPECT_FALSE(run.RestartPending());
-    EXPECT_EQ(run.world.power.restarts, 1);
-    ASSERT_EQ(run.world.ui.shown.size(), 2u);
-    EXPECT_EQ(run.Box(1).text, Message(c.restartQuestion));
-    EXPECT_EQ(run.Box(1).style, box::kYesNo | box::kIconExclamation);
-  }
-}
-
-TEST(MainFlow, NoRestartKeepsTheMarkAndShowsTheClosingMessage) {
-  for (const FlagCase& c : kFlagCases) {
-    std::vector<std::u16string> arguments = c.arguments;
-    arguments.push_back(u"-norestart");
-    BootstrapperRun run(arguments);
-    run.MarkRestartPending();
-    EXPECT_EQ(run.Execute(), 0u);
-    EXPECT_TRUE(run.RestartPending());
-    EXPECT_EQ(run.world.power.restarts, 0);
-    ASSERT_EQ(run.world.ui.shown.size(), 2u);
-    EXPECT_EQ(run.Box(1).text, Message(c.closing));
+    for (const int scenario : {0, 1, 2}) {
+      std::vector<std::u16string> arguments = c.arguments;
+      if (scenario == 2) arguments.push_back(u"-norestart");
+      BootstrapperRun run(arguments);
+      if (scenario != 0) run.MarkRestartPending();
+      EXPECT_EQ(run.Execute(), 0u);
+      EXPECT_EQ(run.world.steps.calls, c.installs);
+      EXPECT_EQ(run.RestartPending(), scenario == 2) << "removed before the question";
+      EXPECT_EQ(run.world.power.restarts, scenario == 1 ? 1 : 0);
+      ASSERT_EQ(run.world.ui.shown.size(), 2u);
+      EXPECT_EQ(run.Box(1).text, Message(scenario == 1 ? c.restartQuestion : c.closing));
+      EXPECT_EQ(run.Box(1).caption, Message(104));
+      EXPECT_EQ(run.Box(1).style, scenario == 1 ? box::kYesNo | box::kIconExclamation : box::kOk);
+    }
   }
 }
 
