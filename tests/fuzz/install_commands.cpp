@@ -206,18 +206,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 u"C:\\Windows\\system32" + std::u16string(h[8], u's'),
                 fields[0], fields[1], fields[2], fields[3]};
 
+  // The step's own arguments are the input's; every other one must not count.
+  const orvex::ProviderId provider = s.ucsp ? orvex::kUcsp : orvex::kCsp;
+  orvex::InstallOptions options;
+  options.silent = s.silent;
+  options.reinstall = s.reinstall;
+  options.noUpdate = s.noUpdate;
+  options.providerArgs[provider] = options.pluginArgs = WideString(s.arguments.c_str());
+  options.providerArgs[1 - provider] = WideString(u"/other /l");
   {
     orvex::fake::FakeWorld world;
     s.Arrange(world);
     orvex::Platform platform = world.platform();
-    const orvex::ProviderId provider = s.ucsp ? orvex::kUcsp : orvex::kCsp;
-    orvex::InstallOptions options;
-    options.silent = s.silent;
-    options.reinstall = s.reinstall;
-    options.noUpdate = s.noUpdate;
-    options.providerArgs[provider] = WideString(s.arguments.c_str());
-    options.providerArgs[1 - provider] = WideString(u"/other");  // never read
-    options.pluginArgs = options.providerArgs[1 - provider];
     const Status status = orvex::InstallProvider(platform, provider, options);
     CheckRun(world, ExpectProvider(s), status);
     FUZZ_CHECK(orvex::fuzz::Holds(options.providerArgs[provider], s.arguments));  // the caller's copy is untouched
@@ -227,12 +227,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.Arrange(world);
     orvex::Platform platform = world.platform();
     WideString logPath;
-    orvex::InstallOptions options;
-    options.silent = s.silent;
-    options.reinstall = s.reinstall;
-    options.noUpdate = s.noUpdate;
-    options.pluginArgs = WideString(s.arguments.c_str());
-    options.providerArgs[orvex::kCsp] = WideString(u"/other");  // never read
     const Expected e = ExpectPlugin(s);
     const Status status = orvex::InstallPluginPackage(platform, options, logPath);
     CheckRun(world, e, status);
