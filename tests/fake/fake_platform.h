@@ -123,7 +123,6 @@ class FakeFileSystem final : public FileSystem {
   }
 
   bool FindFirst(const WideString& pattern, FoundEntry& entry, SearchHandle& search) noexcept override {
-    patternsSearched.push_back(Text(pattern));
     const std::u16string text = Absolute(Text(pattern));
     const std::size_t slash = text.rfind(u'\\');
     const std::u16string directory = slash == std::u16string::npos ? u"" : text.substr(0, slash);
@@ -188,7 +187,6 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::u16string> existing;  // paths that exist without being listed
   std::vector<Entry> entries;
   std::map<SearchHandle, OpenSearch> searches;  // open ones: empty after a well-behaved caller
-  std::vector<std::u16string> patternsSearched;
   std::vector<std::u16string> deleted;
   SearchHandle nextHandle = 1;
 };
@@ -381,7 +379,6 @@ class FakeRegistry final : public Registry {
 class FakePower final : public Power {
  public:
   bool EnableShutdownPrivilege() noexcept override {
-    ++privilegeRequests;
     return privilegeHeld;
   }
   bool RequestRestart() noexcept override {
@@ -389,7 +386,6 @@ class FakePower final : public Power {
     return restartAccepted;
   }
 
-  int privilegeRequests = 0;
   int restarts = 0;
   bool privilegeHeld = true;
   bool restartAccepted = true;
