@@ -95,7 +95,8 @@ ParseOutcome ParseCommandLine(CommandLineSource& commandLine, InstallOptions& op
 WideString BuildHelpText(const InstallOptions& options) noexcept {
   WideString text(kHelpOpening);
   for (std::size_t index = 0; index < kSwitchCount; ++index) {
-    if (kSwitches[index].help != nullptr && kSwitches[index].provider == kNoProvider) text.Append(kSwitches[index].help);
+    const SwitchRule& rule = kSwitches[index];
+    if (rule.help != nullptr && rule.provider == kNoProvider) text.Append(rule.help);
   }
   for (int id = 0; id < kProviderCount; ++id) {
     if (options.installProvider[id]) text.Append(kProviders[id].argsHelp);

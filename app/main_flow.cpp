@@ -40,7 +40,8 @@ class Run {
   std::uint32_t Execute(const char16_t* commandTail) noexcept;
 
  private:
-  int Show(std::uint32_t message, std::uint32_t style, int silentAnswer, const WideString& details = WideString()) noexcept {
+  int Show(std::uint32_t message, std::uint32_t style, int silentAnswer,
+           const WideString& details = WideString()) noexcept {
     return ShowUnlessSilent(platform_.ui, options_.silent, RunBox(message, style), silentAnswer, details);
   }
 

@@ -23,7 +23,8 @@ struct CatalogueBox {
 // does to it. The text is the message followed by details (such as a status
 // and a log path). The answer is the button pressed, 0 when the box could
 // not be shown.
-[[nodiscard]] int ShowEvenIfSilent(Ui& ui, const CatalogueBox& shown, const WideString& details = WideString()) noexcept;
+[[nodiscard]] int ShowEvenIfSilent(Ui& ui, const CatalogueBox& shown,
+                                   const WideString& details = WideString()) noexcept;
 // Under -silent nothing is shown and the answer is silentAnswer.
 [[nodiscard]] int ShowUnlessSilent(Ui& ui, bool silent, const CatalogueBox& shown, int silentAnswer = box::kIdOk,
                                    const WideString& details = WideString()) noexcept;

@@ -41,7 +41,9 @@ const std::set<std::u16string> kModelSwitches = {
 
 bool ModelKnowsTheTablesSwitches() {
   std::set<std::u16string> table;
-  for (std::size_t index = 0; index < orvex::kSwitchCount; ++index) table.insert(FoldAscii(orvex::kSwitches[index].text));
+  for (std::size_t index = 0; index < orvex::kSwitchCount; ++index) {
+    table.insert(FoldAscii(orvex::kSwitches[index].text));
+  }
   for (const orvex::Provider& provider : orvex::kProviders) {
     table.insert(FoldAscii(provider.selectSwitch));
     table.insert(FoldAscii(provider.argsSwitch));

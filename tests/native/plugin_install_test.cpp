@@ -148,7 +148,8 @@ TEST(PluginMsiexec, CommandLineLogSwitchAndArchitecture) {
 }
 
 TEST(PluginMsiexec, SourceListAndSourceHashBeforeTheRun) {
-  const OsVersion versions[] = {{5, 2, 2}, {5, 2, 0}, {5, 1, 2}, {5, 0, 4}, {5, 3, 0}, {6, 2, 0}, {10, 2, 0}, {4, 2, 0}};
+  const OsVersion versions[] = {{5, 2, 2}, {5, 2, 0}, {5, 1, 2}, {5, 0, 4},
+                                {5, 3, 0}, {6, 2, 0}, {10, 2, 0}, {4, 2, 0}};
   for (const OsVersion& version : versions) {
     const bool windows52 = version.major == 5 && version.minor == 2;
     PluginWorld world;
