@@ -104,11 +104,9 @@ TEST(ProviderSetup, ExitCodesAndTheFailureBox) {
         continue;
       }
       ASSERT_EQ(world.ui.shown.size(), 1u);
-      std::u16string expected = Message(105) + u": " + fake::Text([&] {
-        WideString number;
-        number.AppendFormat(u"%u", c.status);
-        return number;
-      }()) + u".\n";
+      std::u16string expected = Message(105) + u": ";
+      for (const char digit : std::to_string(c.status)) expected += static_cast<char16_t>(digit);
+      expected += u".\n";
       if (c.logExists) expected += u"Install log: " + log;
       EXPECT_EQ(world.ui.shown[0].text, expected);
       EXPECT_EQ(world.ui.shown[0].caption, Message(129));
