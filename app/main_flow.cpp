@@ -5,6 +5,8 @@
 #include "app/switches.h"
 #include "install/failure_report.h"
 #include "install/install_messages.h"
+#include "install/plugin_package.h"
+#include "install/provider_setup.h"
 #include "restart/reboot_marker.h"
 
 namespace orvex {
@@ -35,7 +37,7 @@ const RunTexts& TextsFor(const InstallOptions& options) noexcept {
 
 class Run {
  public:
-  Run(Platform& platform, InstallSteps& steps) noexcept : platform_(platform), steps_(steps) {}
+  explicit Run(Platform& platform) noexcept : platform_(platform) {}
 
   std::uint32_t Execute(const char16_t* commandTail) noexcept;
 
@@ -49,7 +51,6 @@ class Run {
   std::uint32_t Finish(const RunTexts& texts) noexcept;
 
   Platform& platform_;
-  InstallSteps& steps_;
   InstallOptions options_;
 };
 
@@ -84,7 +85,7 @@ std::uint32_t Run::Execute(const char16_t* commandTail) noexcept {
   if (providers != 0) return providers;
 
   WideString logPath;
-  const Status plugin = steps_.InstallPluginPackage(options_, logPath);
+  const Status plugin = InstallPluginPackage(platform_, options_, logPath);
   if (plugin == kStatusUserCancelled) return plugin;
   if (plugin != 0) {
     if (!options_.silent) {
@@ -98,7 +99,7 @@ std::uint32_t Run::Execute(const char16_t* commandTail) noexcept {
 std::uint32_t Run::InstallProviders() noexcept {
   for (int id = 0; id < kProviderCount; ++id) {
     if (!options_.installProvider[id]) continue;
-    const Status status = steps_.InstallProvider(static_cast<ProviderId>(id), options_);
+    const Status status = InstallProvider(platform_, static_cast<ProviderId>(id), options_);
     if (status != 0) return status;
   }
   return 0;
@@ -124,8 +125,8 @@ std::uint32_t Run::Finish(const RunTexts& texts) noexcept {
 
 }  // namespace
 
-std::uint32_t RunBootstrapper(Platform& platform, InstallSteps& steps, const char16_t* commandTail) noexcept {
-  Run run(platform, steps);
+std::uint32_t RunBootstrapper(Platform& platform, const char16_t* commandTail) noexcept {
+  Run run(platform);
   return run.Execute(commandTail);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// In-memory stand-ins for the Windows layer and the installation steps, so
-// the decisions can be tested on any system.
+// In-memory stand-ins for the Windows layer, so the decisions can be tested
+// on any system.
 
 #include <algorithm>
 #include <deque>
@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/install_steps.h"
-#include "app/switches.h"
 #include "platform/system.h"
 
 namespace orvex::fake {
@@ -391,29 +389,6 @@ class FakePower final : public Power {
   bool restartAccepted = true;
 };
 
-// The installation steps, recorded; each provider's status by its row.
-class FakeInstallSteps final : public InstallSteps {
- public:
-  Status InstallProvider(ProviderId provider, const InstallOptions& options) noexcept override {
-    calls.push_back(u"provider " + std::u16string(kProviders[provider].subdirectory));
-    received.push_back(options);
-    return providerStatus[provider];
-  }
-  Status InstallPluginPackage(const InstallOptions& options, WideString& logPath) noexcept override {
-    calls.push_back(u"plugin");
-    received.push_back(options);
-    if (!logPathToSet.empty()) logPath = WideString(logPathToSet.c_str());
-    return pluginStatus;
-  }
-
-  Status providerStatus[kProviderCount] = {};
-  Status pluginStatus = 0;
-  std::u16string logPathToSet;
-
-  std::vector<std::u16string> calls;
-  std::vector<InstallOptions> received;  // the options of each call
-};
-
 // All the fakes of one run, wired together.
 struct FakeWorld {
   FakeUi ui;
@@ -425,7 +400,6 @@ struct FakeWorld {
   FakeInstaller installer;
   FakeRegistry registry;
   FakePower power;
-  FakeInstallSteps steps;
 
   Platform platform() {
     return Platform{ui, commandLine, system, files, environment, processes, installer, registry, power};

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,11 @@ namespace {
 
 using Calls = std::vector<std::u16string>;
 
+const std::u16string kMsiexec = u"\"C:\\Windows\\system32\\msiexec.exe\" ";
+
 // One run of the bootstrapper against the fakes, with the given arguments
-// (after the program name) as the whole command line and as its tail.
+// (after the program name) as the whole command line and as its tail, in a
+// distribution that holds the plug-in package.
 struct BootstrapperRun {
   explicit BootstrapperRun(std::vector<std::u16string> arguments) {
     std::u16string joined;
@@ -23,11 +27,22 @@ struct BootstrapperRun {
     tail = joined;
     arguments.insert(arguments.begin(), u"orvexplugin.exe");
     world.commandLine = fake::FakeCommandLine(arguments);
+    world.files.AddDirectory(u"D:\\dist\\x64");
+    world.files.AddFile(u"D:\\dist\\x64\\orvexcom-x64.msi");
   }
 
   std::uint32_t Execute() {
     Platform platform = world.platform();
-    return RunBootstrapper(platform, world.steps, tail.c_str());
+    return RunBootstrapper(platform, tail.c_str());
+  }
+
+  // The programs run, in order: each provider's setup, then the plug-in's msiexec.
+  Calls Programs() const {
+    Calls programs;
+    for (const std::u16string& line : world.processes.commandLines) {
+      programs.push_back(line.rfind(kMsiexec, 0) == 0 ? u"plugin" : u"provider " + line.substr(0, line.find(u'\\')));
+    }
+    return programs;
   }
 
   const fake::ShownBox& Box(std::size_t index) const { return world.ui.shown.at(index); }
@@ -62,7 +77,7 @@ TEST(MainFlow, QuestionByFlagsAnsweredNoInstallsNothing) {
     EXPECT_EQ(run.Box(0).text, Message(c.question));
     EXPECT_EQ(run.Box(0).caption, Message(104));
     EXPECT_EQ(run.Box(0).style, box::kYesNo);
-    EXPECT_TRUE(run.world.steps.calls.empty());
+    EXPECT_TRUE(run.Programs().empty());
     EXPECT_EQ(run.world.installer.uiLevelSetToNone, 1) << "installer UI is silenced before the question";
   }
 }
@@ -76,7 +91,7 @@ TEST(MainFlow, InstallsInOrderThenClosesOrOffersTheRestartByFlags) {
       BootstrapperRun run(arguments);
       if (scenario != 0) run.MarkRestartPending();
       EXPECT_EQ(run.Execute(), 0u);
-      EXPECT_EQ(run.world.steps.calls, c.installs);
+      EXPECT_EQ(run.Programs(), c.installs);
       EXPECT_EQ(run.RestartPending(), scenario == 2) << "removed before the question";
       EXPECT_EQ(run.world.power.restarts, scenario == 1 ? 1 : 0);
       ASSERT_EQ(run.world.ui.shown.size(), 2u);
@@ -128,44 +143,43 @@ TEST(MainFlow, SilentShowsNoBoxAndGoesOnAsAfterYes) {
   BootstrapperRun run({u"-silent", u"-csp", u"-ucsp"});
   EXPECT_EQ(run.Execute(), 0u);
   EXPECT_TRUE(run.world.ui.shown.empty());
-  EXPECT_EQ(run.world.steps.calls, (Calls{u"provider csp", u"provider ucsp", u"plugin"}));
+  EXPECT_EQ(run.Programs(), (Calls{u"provider csp", u"provider ucsp", u"plugin"}));
 }
 
 TEST(MainFlow, AQuestionThatCannotBeShownGoesOn) {
   BootstrapperRun run({});
   run.world.ui.answers = {0};
   EXPECT_EQ(run.Execute(), 0u);
-  EXPECT_EQ(run.world.steps.calls.front(), u"plugin");
+  EXPECT_EQ(run.Programs().at(0), u"plugin");
 }
 
 struct ProviderFailureCase {
   std::vector<std::u16string> arguments;
-  Status csp;
-  Status ucsp;
+  std::deque<Status> results;
   std::uint32_t exitCode;
   Calls calls;
 };
 
 TEST(MainFlow, AProviderFailureEndsTheRunWithItsStatus) {
   const ProviderFailureCase cases[] = {
-      {{u"-csp", u"-ucsp"}, 1603, 0, 1603, {u"provider csp"}},
-      {{u"-csp", u"-ucsp"}, 0, 3010, 3010, {u"provider csp", u"provider ucsp"}},
-      {{u"-ucsp"}, 0, 2, 2, {u"provider ucsp"}},
+      {{u"-csp", u"-ucsp"}, {1603}, 1603, {u"provider csp"}},
+      {{u"-csp", u"-ucsp"}, {0, 3010}, 3010, {u"provider csp", u"provider ucsp"}},
+      {{u"-ucsp"}, {2}, 2, {u"provider ucsp"}},
   };
   for (const ProviderFailureCase& c : cases) {
     BootstrapperRun run(c.arguments);
-    run.world.steps.providerStatus[kCsp] = c.csp;
-    run.world.steps.providerStatus[kUcsp] = c.ucsp;
+    run.world.processes.results = c.results;
     EXPECT_EQ(run.Execute(), c.exitCode);
-    EXPECT_EQ(run.world.steps.calls, c.calls);
-    EXPECT_EQ(run.world.ui.shown.size(), 1u) << "only the question: the provider step reports itself";
+    EXPECT_EQ(run.Programs(), c.calls);
+    ASSERT_EQ(run.world.ui.shown.size(), 2u) << "the question and the provider's own failure box";
+    EXPECT_EQ(run.Box(1).text.rfind(Message(105), 0), 0u);
   }
 }
 
 struct PluginFailureCase {
   const char* name;
   Status status;
-  std::u16string logPath;
+  bool ownLog;  // the user's -OrvexArgs name a log: none of ours
   bool logExists;
   bool silent;
   std::u16string expectedTail;  // after message 106; empty when no box
@@ -174,19 +188,21 @@ struct PluginFailureCase {
 TEST(MainFlow, PluginFailureReportsStatusAndExistingLog) {
   const std::u16string log = u"C:\\Temp\\orvexcom-x64.msi_2026-03-05-14-07-09.log";
   const PluginFailureCase cases[] = {
-      {"log exists", 1603, log, true, false, u": 1603.\nInstall log: " + log},
-      {"log missing", 1603, log, false, false, u": 1603.\n"},
-      {"no log path", 1603, u"", false, false, u": 1603.\n"},
-      {"large status", 0xC0000005u, u"", false, false, u": 3221225477.\n"},
-      {"silent", 1603, log, true, true, u""},
-      {"cancelled", 1602, log, true, false, u""},
+      {"log exists", 1603, false, true, false, u": 1603.\nInstall log: " + log},
+      {"log missing", 1603, false, false, false, u": 1603.\n"},
+      {"no log of ours", 1603, true, true, false, u": 1603.\n"},
+      {"large status", 0xC0000005u, false, false, false, u": 3221225477.\n"},
+      {"silent", 1603, false, true, true, u""},
+      {"cancelled", 1602, false, true, false, u""},
   };
   for (const PluginFailureCase& c : cases) {
     SCOPED_TRACE(c.name);
-    BootstrapperRun run(c.silent ? std::vector<std::u16string>{u"-silent"} : std::vector<std::u16string>{});
-    run.world.steps.pluginStatus = c.status;
-    run.world.steps.logPathToSet = c.logPath;
-    if (c.logExists) run.world.files.existing.insert(c.logPath);
+    std::vector<std::u16string> arguments;
+    if (c.silent) arguments.push_back(u"-silent");
+    if (c.ownLog) arguments.insert(arguments.end(), {u"-OrvexArgs", u"/l " + log});
+    BootstrapperRun run(arguments);
+    run.world.processes.results = {c.status};
+    if (c.logExists) run.world.files.existing.insert(log);
     run.MarkRestartPending();
     EXPECT_EQ(run.Execute(), c.status);
     EXPECT_TRUE(run.RestartPending()) << "no restart after a failure";
@@ -208,7 +224,7 @@ TEST(MainFlow, NotAnAdministratorIsRefusedBeforeAnythingElse) {
     run.world.system.admin = false;
     run.world.system.version = OsVersion{4, 0, 0};
     EXPECT_EQ(run.Execute(), kExitNotAdministrator);
-    EXPECT_TRUE(run.world.steps.calls.empty());
+    EXPECT_TRUE(run.Programs().empty());
     EXPECT_EQ(run.world.installer.uiLevelSetToNone, 0);
     ASSERT_EQ(run.world.ui.shown.size(), silent ? 0u : 1u);
     if (!silent) {
@@ -235,7 +251,7 @@ TEST(MainFlow, HelpEndsTheRunWithZeroBeforeTheChecks) {
   ASSERT_EQ(run.world.ui.shown.size(), 1u);
   EXPECT_EQ(run.Box(0).caption, u"Справка");
   EXPECT_NE(run.Box(0).text.find(u"-cspargs"), std::u16string::npos);
-  EXPECT_TRUE(run.world.steps.calls.empty());
+  EXPECT_TRUE(run.Programs().empty());
 }
 
 TEST(MainFlow, AnEmptyTailLeavesTheCommandLineUnread) {
@@ -270,7 +286,7 @@ TEST(MainFlow, SelectionDialogOnlyWithCspAndNotSilentAndItsCancelEndsTheRun) {
     run.world.ui.dialogCancelled = c.cancelled;
     EXPECT_EQ(run.Execute(), 0u);
     EXPECT_EQ(run.world.ui.dialogs, c.dialogs);
-    EXPECT_EQ(run.world.steps.calls, c.installs);
+    EXPECT_EQ(run.Programs(), c.installs);
     EXPECT_EQ(run.world.ui.shown.size(), c.boxes);
   }
 }
@@ -279,14 +295,12 @@ TEST(MainFlow, EveryStepGetsTheOptionsAsParsed) {
   BootstrapperRun run({u"-csp", u"-CSPArgs", u"/qn", u"-ucsp", u"-UCSPArgs", u"/l*v x", u"-OrvexArgs", u"A=1",
                        u"-reinstall", u"-silent"});
   EXPECT_EQ(run.Execute(), 0u);
-  ASSERT_EQ(run.world.steps.received.size(), 3u);
-  for (const InstallOptions& options : run.world.steps.received) {
-    EXPECT_EQ(fake::Text(options.providerArgs[kCsp]), u"/qn ");
-    EXPECT_EQ(fake::Text(options.providerArgs[kUcsp]), u"/l*v x ");
-    EXPECT_EQ(fake::Text(options.pluginArgs), u" A=1 ");
-    EXPECT_TRUE(options.silent && options.reinstall);
-    EXPECT_FALSE(options.noUpdate || options.noRestart || options.selectDialog);
-  }
+  EXPECT_EQ(run.world.processes.commandLines,
+            (Calls{u"csp\\Setup.exe -args \"/Lv! \"\"\"C:\\Temp\\csp_2026-03-05-14-07-09.log\"\"\" /qn \" -noreboot "
+                   u"-root -silent -reinstall",
+                   u"ucsp\\Setup.exe -args \"/qb /l*v x \" -noreboot -root -silent -reinstall",
+                   kMsiexec + u"/i \"D:\\dist\\x64\\orvexcom-x64.msi\" /Lv! "
+                              u"\"C:\\Temp\\orvexcom-x64.msi_2026-03-05-14-07-09.log\" REBOOT=R  /qb ADDNPORVEX=1 A=1 "}));
 }
 
 }  // namespace
