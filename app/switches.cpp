@@ -1,5 +1,7 @@
 #include "app/switches.h"
 
+#include "resources/message_ids.h"
+
 namespace orvex {
 
 const Provider kProviders[kProviderCount] = {

@@ -8,7 +8,6 @@
 #include <cstdint>
 
 #include "app/install_options.h"
-#include "resources/message_ids.h"
 
 namespace orvex {
 
