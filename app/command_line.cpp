@@ -1,118 +1,84 @@
 #include "app/command_line.h"
 
+#include "app/switches.h"
+
 namespace orvex {
 
 namespace {
-
-enum class Match { kExact, kIgnoreAsciiCase };
-
-enum class Effect {
-  kHelp,
-  kSetFlag,
-  kAppendValue,        // value, then a blank
-  kAppendSpacedValue,  // a blank, the value, a blank
-  kConsumeValue,       // the value is taken and dropped
-};
-
-enum class Condition { kAlways, kAfterCsp, kAfterUcsp };
-
-struct SwitchRule {
-  const char16_t* text;
-  Match match;
-  Condition condition;
-  Effect effect;
-  bool InstallOptions::*flag;
-  WideString InstallOptions::*value;
-};
-
-// Tried in this order; the first rule that matches decides.
-constexpr SwitchRule kRules[] = {
-    {u"-help", Match::kIgnoreAsciiCase, Condition::kAlways, Effect::kHelp, nullptr, nullptr},
-    {u"--help", Match::kIgnoreAsciiCase, Condition::kAlways, Effect::kHelp, nullptr, nullptr},
-    {u"/help", Match::kIgnoreAsciiCase, Condition::kAlways, Effect::kHelp, nullptr, nullptr},
-    {u"-csp", Match::kIgnoreAsciiCase, Condition::kAlways, Effect::kSetFlag, &InstallOptions::installCsp, nullptr},
-    {u"-ucsp", Match::kIgnoreAsciiCase, Condition::kAlways, Effect::kSetFlag, &InstallOptions::installUcsp, nullptr},
-    {u"-selectDlg", Match::kIgnoreAsciiCase, Condition::kAlways, Effect::kSetFlag, &InstallOptions::selectDialog,
-     nullptr},
-    {u"-silent", Match::kIgnoreAsciiCase, Condition::kAlways, Effect::kSetFlag, &InstallOptions::silent, nullptr},
-    {u"-reinstall", Match::kExact, Condition::kAlways, Effect::kSetFlag, &InstallOptions::reinstall, nullptr},
-    {u"-noupdate", Match::kExact, Condition::kAlways, Effect::kSetFlag, &InstallOptions::noUpdate, nullptr},
-    {u"-norestart", Match::kIgnoreAsciiCase, Condition::kAlways, Effect::kSetFlag, &InstallOptions::noRestart,
-     nullptr},
-    {u"-CSPArgs", Match::kIgnoreAsciiCase, Condition::kAfterCsp, Effect::kAppendValue, nullptr,
-     &InstallOptions::cspArgs},
-    {u"-KC", Match::kIgnoreAsciiCase, Condition::kAfterCsp, Effect::kConsumeValue, nullptr, nullptr},
-    {u"-Lang", Match::kIgnoreAsciiCase, Condition::kAfterCsp, Effect::kConsumeValue, nullptr, nullptr},
-    {u"-UCSPArgs", Match::kIgnoreAsciiCase, Condition::kAfterUcsp, Effect::kAppendValue, nullptr,
-     &InstallOptions::ucspArgs},
-    {u"-OrvexArgs", Match::kIgnoreAsciiCase, Condition::kAlways, Effect::kAppendSpacedValue, nullptr,
-     &InstallOptions::pluginArgs},
-};
 
 // Only A-Z and a-z fold; whole texts are compared, never prefixes.
 char16_t FoldAscii(char16_t unit) noexcept {
   return (unit >= u'A' && unit <= u'Z') ? static_cast<char16_t>(unit - u'A' + u'a') : unit;
 }
 
-bool Matches(const char16_t* argument, const SwitchRule& rule) noexcept {
-  const char16_t* expected = rule.text;
+bool Matches(const char16_t* argument, const char16_t* expected, Match match) noexcept {
   for (;; ++argument, ++expected) {
-    const char16_t a = rule.match == Match::kExact ? *argument : FoldAscii(*argument);
-    const char16_t e = rule.match == Match::kExact ? *expected : FoldAscii(*expected);
+    const char16_t a = match == Match::kExact ? *argument : FoldAscii(*argument);
+    const char16_t e = match == Match::kExact ? *expected : FoldAscii(*expected);
     if (a != e) return false;
     if (a == 0) return true;
   }
 }
 
-bool ConditionHolds(Condition condition, const InstallOptions& options) noexcept {
-  switch (condition) {
-    case Condition::kAlways:
-      return true;
-    case Condition::kAfterCsp:
-      return options.installCsp;
-    case Condition::kAfterUcsp:
-      return options.installUcsp;
+enum class Step { kNext, kTakesValue, kUnrecognised };
+
+// A provider's own switches. The value of its args switch: value, then a blank.
+Step ApplyProviderSwitch(const char16_t* argument, const char16_t* value, InstallOptions& options) noexcept {
+  for (int id = 0; id < kProviderCount; ++id) {
+    const Provider& provider = kProviders[id];
+    if (Matches(argument, provider.selectSwitch, Match::kIgnoreAsciiCase)) {
+      options.installProvider[id] = true;
+      return Step::kNext;
+    }
+    if (options.installProvider[id] && Matches(argument, provider.argsSwitch, Match::kIgnoreAsciiCase)) {
+      if (value == nullptr) return Step::kUnrecognised;
+      options.providerArgs[id].Append(value);
+      options.providerArgs[id].Append(u" ");
+      return Step::kTakesValue;
+    }
   }
-  return false;
+  return Step::kUnrecognised;
 }
 
-bool TakesValue(Effect effect) noexcept {
-  return effect == Effect::kAppendValue || effect == Effect::kAppendSpacedValue || effect == Effect::kConsumeValue;
+Step ApplySwitch(const char16_t* argument, const char16_t* value, InstallOptions& options) noexcept {
+  const Step provider = ApplyProviderSwitch(argument, value, options);
+  if (provider != Step::kUnrecognised) return provider;
+  for (std::size_t index = 0; index < kSwitchCount; ++index) {
+    const SwitchRule& rule = kSwitches[index];
+    if (!Matches(argument, rule.text, rule.match)) continue;
+    if (rule.afterProvider && !options.installProvider[rule.provider]) return Step::kUnrecognised;
+    switch (rule.effect) {
+      case Effect::kHelp:
+        return Step::kUnrecognised;
+      case Effect::kSetFlag:
+        options.*(rule.flag) = true;
+        return Step::kNext;
+      case Effect::kAppendSpacedValue:
+        if (value == nullptr) return Step::kUnrecognised;
+        (options.*(rule.value)).Append(u" ");
+        (options.*(rule.value)).Append(value);
+        (options.*(rule.value)).Append(u" ");
+        return Step::kTakesValue;
+      case Effect::kConsumeValue:
+        return value == nullptr ? Step::kUnrecognised : Step::kTakesValue;
+    }
+  }
+  return Step::kUnrecognised;
 }
 
 }  // namespace
 
 ParseOutcome ParseArguments(ArgumentArray arguments, InstallOptions& options) noexcept {
   for (int index = 1; index < arguments.count; ++index) {
-    const char16_t* argument = arguments.items[index];
-    const SwitchRule* rule = nullptr;
-    for (const SwitchRule& candidate : kRules) {
-      if (Matches(argument, candidate) && ConditionHolds(candidate.condition, options)) {
-        rule = &candidate;
-        break;
-      }
-    }
     // A value switch in the last place has no value: same as unrecognised.
-    if (rule == nullptr || rule->effect == Effect::kHelp ||
-        (TakesValue(rule->effect) && index + 1 >= arguments.count)) {
-      return ParseOutcome::kShowHelp;
-    }
-    switch (rule->effect) {
-      case Effect::kSetFlag:
-        options.*(rule->flag) = true;
-        break;
-      case Effect::kAppendSpacedValue:
-        (options.*(rule->value)).Append(u" ");
-        [[fallthrough]];
-      case Effect::kAppendValue:
-        (options.*(rule->value)).Append(arguments.items[index + 1]);
-        (options.*(rule->value)).Append(u" ");
+    const char16_t* value = index + 1 < arguments.count ? arguments.items[index + 1] : nullptr;
+    switch (ApplySwitch(arguments.items[index], value, options)) {
+      case Step::kUnrecognised:
+        return ParseOutcome::kShowHelp;
+      case Step::kTakesValue:
         ++index;
         break;
-      case Effect::kConsumeValue:
-        ++index;
-        break;
-      case Effect::kHelp:
+      case Step::kNext:
         break;
     }
   }
@@ -124,6 +90,28 @@ ParseOutcome ParseCommandLine(CommandLineSource& commandLine, InstallOptions& op
   const ParseOutcome outcome = ParseArguments(arguments, options);
   commandLine.ReleaseArguments(arguments);
   return outcome;
+}
+
+WideString BuildHelpText(const InstallOptions& options) noexcept {
+  WideString text(kHelpOpening);
+  for (std::size_t index = 0; index < kSwitchCount; ++index) {
+    const SwitchRule& rule = kSwitches[index];
+    if (rule.help != nullptr && rule.provider == kNoProvider) text.Append(rule.help);
+  }
+  for (int id = 0; id < kProviderCount; ++id) {
+    if (options.installProvider[id]) text.Append(kProviders[id].argsHelp);
+  }
+  for (std::size_t index = 0; index < kSwitchCount; ++index) {
+    const SwitchRule& rule = kSwitches[index];
+    if (rule.help != nullptr && rule.provider != kNoProvider && options.installProvider[rule.provider]) {
+      text.Append(rule.help);
+    }
+  }
+  return text;
+}
+
+void ShowHelp(Ui& ui, const InstallOptions& options) noexcept {
+  (void)ui.ShowMessageBox(BuildHelpText(options), WideString(kHelpCaption), box::kIconInformation);
 }
 
 }  // namespace orvex

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 #include "app/install_options.h"
 #include "platform/system.h"
 
@@ -20,11 +18,10 @@ enum class ParseOutcome {
 // The same on the process command line as the platform splits it.
 [[nodiscard]] ParseOutcome ParseCommandLine(CommandLineSource& commandLine, InstallOptions& options) noexcept;
 
-// The help text; the provider switches are listed only when asked for.
-[[nodiscard]] WideString BuildHelpText(bool installCsp, bool installUcsp) noexcept;
+// The help text; a provider's switches are listed only when it was asked for.
+[[nodiscard]] WideString BuildHelpText(const InstallOptions& options) noexcept;
 
-// Shows the help box (also in silent mode) and gives the exit code, 0, that
-// the entry returns at once: the program's normal exit.
-[[nodiscard]] std::uint32_t ShowHelpAndExit(Ui& ui, const InstallOptions& options) noexcept;
+// The help box, shown also under -silent.
+void ShowHelp(Ui& ui, const InstallOptions& options) noexcept;
 
 }  // namespace orvex

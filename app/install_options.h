@@ -4,6 +4,10 @@
 
 namespace orvex {
 
+// The providers the run can install before the plug-in, in the order it
+// installs them; each is one row of kProviders (app/switches.h).
+enum ProviderId : int { kCsp, kUcsp, kProviderCount };
+
 // What the command line asked for. Flags stay set once set; the argument
 // strings only ever grow.
 struct InstallOptions {
@@ -11,11 +15,9 @@ struct InstallOptions {
   bool reinstall = false;
   bool noUpdate = false;
   bool noRestart = false;
-  bool installCsp = false;
-  bool installUcsp = false;
   bool selectDialog = false;
-  WideString cspArgs;
-  WideString ucspArgs;
+  bool installProvider[kProviderCount] = {};
+  WideString providerArgs[kProviderCount];
   WideString pluginArgs;
 };
 

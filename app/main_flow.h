@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "app/install_steps.h"
 #include "platform/system.h"
 
 namespace orvex {
@@ -13,7 +12,6 @@ inline constexpr std::uint32_t kExitRestartFailed = 7;
 // The whole run: checks, confirmation, installations in their fixed order
 // and the closing report. commandTail is the text after the program name;
 // the result is the process exit code.
-[[nodiscard]] std::uint32_t RunBootstrapper(Platform& platform, InstallSteps& steps,
-                                            const char16_t* commandTail) noexcept;
+[[nodiscard]] std::uint32_t RunBootstrapper(Platform& platform, const char16_t* commandTail) noexcept;
 
 }  // namespace orvex

@@ -1,7 +1,6 @@
 #include "app/os_gate.h"
 
-#include "resources/message_catalogue.h"
-#include "resources/message_ids.h"
+#include "install/install_messages.h"
 
 namespace orvex {
 
@@ -19,17 +18,11 @@ struct GateRule {
 constexpr GateRule kGateRules[] = {
     {5, 0, 4, kMsgNeedWindows2000Sp4, kExitWindows2000BelowSp4},
     {5, 1, 2, kMsgNeedWindowsXpSp2, kExitWindowsXpBelowSp2},
-    {5, 2, 2, kMsgNeedWindows2003Sp2, kExitWindows2003BelowSp2},
+    {kWindows52.major, kWindows52.minor, 2, kMsgNeedWindows2003Sp2, kExitWindows2003BelowSp2},
 };
 
 std::uint32_t Refuse(Ui& ui, bool silent, std::uint32_t message, std::uint32_t exitCode) noexcept {
-  if (!silent) {
-    WideString caption;
-    WideString text;
-    LoadMessage(kMsgCaption, caption);
-    LoadMessage(message, text);
-    (void)ui.ShowMessageBox(text, caption, box::kIconError);
-  }
+  (void)ShowUnlessSilent(ui, silent, {message, kMsgCaption, box::kIconError});
   return exitCode;
 }
 
@@ -38,7 +31,8 @@ std::uint32_t Refuse(Ui& ui, bool silent, std::uint32_t message, std::uint32_t e
 std::uint32_t CheckOperatingSystem(SystemInfo& system, Ui& ui, bool silent) noexcept {
   OsVersion version;
   if (!system.QueryOsVersion(version)) {
-    return Refuse(ui, silent, kMsgVersionUnavailable, kExitVersionUnavailable);
+    // Its own number, with the text of the Vista SP2 refusal.
+    return Refuse(ui, silent, kMsgNeedVistaSp2ForUnreadableVersion, kExitVersionUnavailable);
   }
   if (version.major < 5) return Refuse(ui, silent, kMsgSystemTooOld, kExitSystemTooOld);
   for (const GateRule& rule : kGateRules) {

@@ -8,7 +8,6 @@ namespace orvex {
 // installer's exit code.
 using Status = std::uint32_t;
 
-inline constexpr Status kStatusCallNotImplemented = 120;    // ERROR_CALL_NOT_IMPLEMENTED
 inline constexpr Status kStatusEnvironmentNotFound = 203;   // ERROR_ENVVAR_NOT_FOUND
 inline constexpr Status kStatusPathTooLong = 206;           // ERROR_FILENAME_EXCED_RANGE
 inline constexpr Status kStatusPackageNotFound = 232;       // ERROR_NO_DATA

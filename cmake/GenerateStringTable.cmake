@@ -1,10 +1,10 @@
 # Writes the string-table script (language 1049) from the message catalogue,
-# so that each text is written once in the repository.
+# so that each text is written once in the repository; the names stay out.
 #   cmake -DINPUT=messages.inc -DOUTPUT=string_table.rc -P GenerateStringTable.cmake
 file(STRINGS "${INPUT}" lines ENCODING UTF-8)
 set(body "")
 foreach(line IN LISTS lines)
-  if(line MATCHES "^ORVEX_MESSAGE\\(([0-9]+), \"(.*)\"\\)$")
+  if(line MATCHES "^ORVEX_MESSAGE\\(([0-9]+), [A-Za-z0-9]+, \"(.*)\"\\)$")
     set(id "${CMAKE_MATCH_1}")
     set(text "${CMAKE_MATCH_2}")
     # C escapes to resource-script ones: \" becomes "", \n and \\ stay.

@@ -2,13 +2,14 @@
 
 namespace orvex {
 
-void AppendFailureDetails(WideString& body, Status status, const WideString& logPath, FileSystem& files) noexcept {
-  body.AppendFormat(u": %u", static_cast<unsigned>(status));
-  body.Append(u".\n");
+WideString FailureDetails(Status status, const WideString& logPath, FileSystem& files) noexcept {
+  WideString details;
+  details.AppendFormat(u": %u.\n", static_cast<unsigned>(status));
   if (logPath.Length() != 0 && files.PathExists(logPath)) {
-    body.Append(u"Install log: ");
-    body.Append(logPath);
+    details.Append(u"Install log: ");
+    details.Append(logPath);
   }
+  return details;
 }
 
 }  // namespace orvex

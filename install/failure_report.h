@@ -6,8 +6,8 @@
 
 namespace orvex {
 
-// Completes an installation failure message: ": <status>.\n" and, when the
-// log file exists, "Install log: <path>".
-void AppendFailureDetails(WideString& body, Status status, const WideString& logPath, FileSystem& files) noexcept;
+// What follows an installation failure message: ": <status>.\n" and, when
+// the log file exists, "Install log: <path>".
+[[nodiscard]] WideString FailureDetails(Status status, const WideString& logPath, FileSystem& files) noexcept;
 
 }  // namespace orvex

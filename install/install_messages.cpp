@@ -1,20 +1,21 @@
 #include "install/install_messages.h"
 
 #include "resources/message_catalogue.h"
-#include "resources/message_ids.h"
 
 namespace orvex {
 
-int ShowCatalogueBox(Ui& ui, std::uint32_t message, std::uint32_t caption, std::uint32_t style) noexcept {
+int ShowEvenIfSilent(Ui& ui, const CatalogueBox& shown, const WideString& details) noexcept {
   WideString text;
-  WideString title;
-  LoadMessage(message, text);
-  LoadMessage(caption, title);
-  return ui.ShowMessageBox(text, title, style);
+  WideString caption;
+  LoadMessage(shown.message, text);
+  LoadMessage(shown.caption, caption);
+  text.Append(details);
+  return ui.ShowMessageBox(text, caption, shown.style);
 }
 
-void ShowInstallError(Ui& ui, std::uint32_t message) noexcept {
-  (void)ShowCatalogueBox(ui, message, kMsgErrorCaption, box::kOk | box::kIconError);
+int ShowUnlessSilent(Ui& ui, bool silent, const CatalogueBox& shown, int silentAnswer,
+                     const WideString& details) noexcept {
+  return silent ? silentAnswer : ShowEvenIfSilent(ui, shown, details);
 }
 
 }  // namespace orvex

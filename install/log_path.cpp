@@ -67,7 +67,7 @@ Status BuildInstallLogPath(Environment& environment, Ui& ui, const WideString& p
   WideString directory;
   const Status status = ReadEnvironmentText(environment, u"TMP", directory);
   if (status != 0) {
-    if (!silent) ShowInstallError(ui, kMsgEnvironmentUnavailable);
+    (void)ShowUnlessSilent(ui, silent, InstallError(kMsgEnvironmentUnavailable));
     return status;
   }
   WideString timestamp;

@@ -1,7 +1,6 @@
 #include "install/package_search.h"
 
 #include "install/install_messages.h"
-#include "resources/message_ids.h"
 
 namespace orvex {
 
@@ -101,11 +100,11 @@ Status FindPackageFile(FileSystem& files, Environment& environment, const WideSt
     if (!matches.First(inside, match)) continue;
 
     WideString current;
-    char16_t* buffer = current.GetBuffer(kCurrentDirectoryUnits);
-    const std::uint32_t length = environment.GetCurrentDirectory(kCurrentDirectoryUnits, buffer);
+    char16_t* buffer = current.GetBuffer(kPathUnits);
+    const std::uint32_t length = environment.GetCurrentDirectory(kPathUnits, buffer);
     if (length == 0) return environment.LastError();
     // A larger answer is the size the directory would need: it does not fit.
-    if (length >= kCurrentDirectoryUnits) return kStatusPathTooLong;
+    if (length >= kPathUnits) return kStatusPathTooLong;
     current.ReleaseBuffer(length);
     current.Append(u"\\", 1);
     current.Append(directory.name);
@@ -141,21 +140,24 @@ Status ComparePackageVersion(Platform& platform, const WideString& productCode, 
     return installer.GetProductInfo(productCode, u"VersionString", buffer, size);
   });
   if (status != 0) {
-    ShowInstallError(platform.ui, kMsgInstalledVersionUnknown);
+    (void)ShowEvenIfSilent(platform.ui, InstallError(kMsgInstalledVersionUnknown));
     return status;
   }
 
   WideString path;
-  status = FindPackageFile(platform.files, platform.environment, WideString(u"orvexcom*.msi"), path);
+  // Either architecture's package will do for the version.
+  WideString pattern(kPackageStem);
+  pattern.Append(u"*.msi");
+  status = FindPackageFile(platform.files, platform.environment, pattern, path);
   if (status != 0) {
-    ShowInstallError(platform.ui, kMsgPackageNotFound);
+    (void)ShowEvenIfSilent(platform.ui, InstallError(kMsgPackageNotFound));
     return status;
   }
 
   PackageHandle package(installer);
   status = package.Open(path);
   if (status != 0) {
-    ShowInstallError(platform.ui, kMsgPackageUnopenable);
+    (void)ShowEvenIfSilent(platform.ui, InstallError(kMsgPackageUnopenable));
     return status;
   }
 
@@ -169,7 +171,7 @@ Status ComparePackageVersion(Platform& platform, const WideString& productCode, 
     });
   }
   if (status != 0) {
-    ShowInstallError(platform.ui, kMsgPackageVersionUnknown);
+    (void)ShowEvenIfSilent(platform.ui, InstallError(kMsgPackageVersionUnknown));
     return status;
   }
 

@@ -6,14 +6,14 @@
 
 namespace orvex {
 
-// The current directory must fit this buffer, terminator included.
-inline constexpr std::uint32_t kCurrentDirectoryUnits = 260;
+// Every plug-in package's file name begins with this.
+inline constexpr char16_t kPackageStem[] = u"orvexcom";
 
 // The first entry matching pattern in the immediate sub-directories of the
 // current directory, in the order the directory lists them; directories
 // whose names begin with a full stop are skipped. On success path is the
 // full path. 232 when nothing matches; 206 when the current directory does
-// not fit kCurrentDirectoryUnits (no cut path is ever built); otherwise the
+// not fit kPathUnits, terminator included (no cut path is ever built); otherwise the
 // error of reading the current directory.
 [[nodiscard]] Status FindPackageFile(FileSystem& files, Environment& environment, const WideString& pattern,
                                      WideString& path) noexcept;
@@ -25,7 +25,7 @@ inline constexpr std::uint32_t kCurrentDirectoryUnits = 260;
 [[nodiscard]] int OrderVersions(const WideString& package, const WideString& installed) noexcept;
 
 // Reads the installed product's version and the version of the first
-// plug-in package found, and orders them (order is set only on success).
+// plug-in package found (of either architecture), and orders them (order is set only on success).
 // Each failing step shows its error box, silent or not, and returns its
 // status; the package handle is closed on every path.
 [[nodiscard]] Status ComparePackageVersion(Platform& platform, const WideString& productCode, int& order) noexcept;

@@ -1,9 +1,10 @@
 #include "install/plugin_package.h"
 
 #include "install/install_messages.h"
+#include "install/installer_switches.h"
+#include "install/log_path.h"
 #include "install/package_search.h"
-#include "install/plugin_msiexec.h"
-#include "resources/message_ids.h"
+#include "restart/reboot_marker.h"
 
 namespace orvex {
 
@@ -11,41 +12,100 @@ namespace {
 
 constexpr int kStateAbsent = 2;   // INSTALLSTATE_ABSENT
 constexpr int kStateDefault = 5;  // INSTALLSTATE_DEFAULT
+constexpr std::uint32_t kMachineContext = 4;  // MSIINSTALLCONTEXT_MACHINE
+constexpr std::uint32_t kProductCodeSource = 0;  // MSICODE_PRODUCT
 
 enum class Decision { kInstall, kSkip, kDeclined };
 
 // What to do with an installed product, by the version order.
-Decision DecideForInstalled(Ui& ui, int order, bool silent, bool reinstall) noexcept {
+Decision DecideForInstalled(Ui& ui, int order, const InstallOptions& options) noexcept {
   if (order > 0) return Decision::kInstall;
   if (order < 0) {
     // Under silent the package is applied over the newer version.
-    if (silent) return Decision::kInstall;
-    (void)ShowCatalogueBox(ui, kMsgNewerInstalled, kMsgUpdateCaption, box::kOk | box::kIconError);
+    if (options.silent) return Decision::kInstall;
+    (void)ShowEvenIfSilent(ui, {kMsgNewerInstalled, kMsgUpdateCaption, box::kOk | box::kIconError});
     return Decision::kSkip;
   }
-  if (reinstall) return Decision::kInstall;
-  if (silent) return Decision::kSkip;
-  return ShowCatalogueBox(ui, kMsgReinstallQuestion, kMsgUpdateCaption, box::kYesNo) == box::kIdYes
+  if (options.reinstall) return Decision::kInstall;
+  if (options.silent) return Decision::kSkip;
+  return ShowEvenIfSilent(ui, {kMsgReinstallQuestion, kMsgUpdateCaption, box::kYesNo}) == box::kIdYes
              ? Decision::kInstall
              : Decision::kDeclined;
 }
 
+// How msiexec treats the product.
+enum class Installation { kFresh, kUpdate, kUpdateAddingFeature };
+
+// The whole msiexec command line, in the order it reads. logPath is empty
+// when the user's options carry a log switch of their own.
+WideString MsiexecCommandLine(const WideString& systemDirectory, const WideString& packagePath,
+                              const WideString& logPath, Installation installation,
+                              const WideString& userOptions) noexcept {
+  WideString line(u"\"");
+  line.Append(systemDirectory);
+  line.Append(u"\\msiexec.exe\" /i \"");
+  line.Append(packagePath);
+  line.Append(u"\" ");
+  if (logPath.Length() != 0) {
+    line.Append(u"/Lv! \"");
+    line.Append(logPath);
+    line.Append(u"\"");
+  }
+  line.Append(u" REBOOT=R ");
+  if (!HoldsQuietLevel(userOptions)) line.Append(u" /qb");
+  if (installation == Installation::kFresh) {
+    line.Append(u" ADDNPORVEX=1");
+  } else {
+    line.Append(u" REINSTALL=ALL REINSTALLMODE=vomus");
+    if (installation == Installation::kUpdateAddingFeature) {
+      line.Append(u" COMPADDLOCAL={A7D2F4E6-3B51-4C8A-9E07-6F2B81C5D934}");
+    }
+  }
+  line.Append(userOptions);
+  return line;
+}
+
+// The system directory, whole; 0 or the Windows error.
+Status ReadSystemDirectory(Environment& environment, WideString& directory) noexcept {
+  WideString read;
+  char16_t* buffer = read.GetBuffer(kPathUnits);
+  const std::uint32_t length = environment.GetSystemDirectory(buffer, kPathUnits - 1);
+  if (length == 0) {
+    const Status error = environment.LastError();
+    return error != 0 ? error : kStatusPathTooLong;
+  }
+  // A larger answer is the size needed: the buffer holds no usable path.
+  if (length >= kPathUnits - 1) return kStatusPathTooLong;
+  read.ReleaseBuffer(length);
+  directory = static_cast<WideString&&>(read);
+  return 0;
+}
+
+// On Windows 5.2 the installer keeps a source hash of the product that
+// would refuse the new package: it goes.
+void RemoveSourceHashFile(Platform& platform, const WideString& productCode) noexcept {
+  OsVersion version;
+  if (!platform.system.QueryOsVersion(version) || !IsWindows52(version)) return;
+  WideString path;
+  (void)ReadEnvironmentText(platform.environment, u"WINDIR", path);
+  path.Append(u"\\installer\\SourceHash");
+  path.Append(productCode);
+  (void)platform.files.DeleteFile(path);
+}
+
 }  // namespace
 
-Status InstallPluginPackage(Platform& platform, WideString pluginArgs, bool silent, WideString& logPath,
-                            bool reinstall) noexcept {
+Status InstallPluginPackage(Platform& platform, const InstallOptions& options, WideString& logPath) noexcept {
   const WideString productCode(kPluginProductCode);
-  WideString packagePattern(u"orvexcom");
-  packagePattern.Append(platform.system.IsWindows64Bit() ? u"*x64*" : u"*win32*");
-  WideString properties(static_cast<WideString&&>(pluginArgs));
+  const WideString& userOptions = options.pluginArgs;
 
-  if (platform.installer.QueryProductState(productCode) != kStateDefault) {
-    properties.Prepend(WideString(u" ADDNPORVEX=1"));
-  } else {
+  // The installed product, the versions and the decision.
+  Installation installation = Installation::kFresh;
+  if (platform.installer.QueryProductState(productCode) == kStateDefault) {
     int order = 0;
     const Status status = ComparePackageVersion(platform, productCode, order);
     if (status != 0) return status;
-    switch (DecideForInstalled(platform.ui, order, silent, reinstall)) {
+    switch (DecideForInstalled(platform.ui, order, options)) {
       case Decision::kSkip:
         return 0;
       case Decision::kDeclined:
@@ -53,15 +113,54 @@ Status InstallPluginPackage(Platform& platform, WideString pluginArgs, bool sile
       case Decision::kInstall:
         break;
     }
-    if (platform.installer.QueryFeatureState(productCode, WideString(u"NPORVEX")) == kStateAbsent) {
-      properties.Prepend(WideString(u" COMPADDLOCAL={A7D2F4E6-3B51-4C8A-9E07-6F2B81C5D934}"));
-    }
-    properties.Prepend(WideString(u" REINSTALL=ALL REINSTALLMODE=vomus"));
+    installation = platform.installer.QueryFeatureState(productCode, WideString(u"NPORVEX")) == kStateAbsent
+                       ? Installation::kUpdateAddingFeature
+                       : Installation::kUpdate;
   }
 
-  // A quiet level of the user's own ("/qn", "/qb-", "/quiet") keeps ours away.
-  if (properties.Find(u"/q") == WideString::npos) properties.Prepend(WideString(u" /qb"));
-  return RunPluginMsiexec(platform, productCode, packagePattern, properties, silent, logPath);
+  // The package for this system's architecture.
+  WideString pattern(kPackageStem);
+  pattern.Append(platform.system.IsWindows64Bit() ? u"*x64*" : u"*win32*");
+  WideString packagePath;
+  Status status = FindPackageFile(platform.files, platform.environment, pattern, packagePath);
+  if (status != 0) {
+    (void)ShowUnlessSilent(platform.ui, options.silent, InstallError(kMsgPackageNotFound));
+    return status;
+  }
+  const std::size_t slash = packagePath.FindLast(u'\\');
+  const WideString packageName = slash == WideString::npos ? packagePath : packagePath.Right(slash + 1);
+
+  WideString ourLog;
+  if (!HoldsLogSwitch(userOptions)) {
+    status = BuildInstallLogPath(platform.environment, platform.ui, packageName, options.silent, ourLog);
+    if (status != 0) return status;
+    logPath = ourLog;
+  }
+  WideString systemDirectory;
+  status = ReadSystemDirectory(platform.environment, systemDirectory);
+  if (status != 0) {
+    (void)ShowUnlessSilent(platform.ui, options.silent, InstallError(kMsgSystemDirectoryUnknown));
+    return status;
+  }
+  const WideString commandLine =
+      MsiexecCommandLine(systemDirectory, packagePath, ourLog, installation, userOptions);
+
+  // Their results change nothing: on a first installation there is no
+  // source list to act on.
+  (void)platform.installer.SourceListClearAll(productCode);
+  (void)platform.installer.SourceListSetInfo(productCode, kMachineContext, kProductCodeSource, u"PackageName",
+                                             packageName);
+  RemoveSourceHashFile(platform, productCode);
+
+  bool exitCodeRead = false;
+  status = platform.processes.RunProcess(commandLine, exitCodeRead);
+  // Only msiexec's own exit code asks for a restart, never a failed start.
+  if (exitCodeRead &&
+      (status == kStatusRebootInitiated || status == kStatusRebootRequired || status == kStatusRestartRequired)) {
+    (void)CreateRebootMarker(platform.registry);
+    return 0;
+  }
+  return status;
 }
 
 }  // namespace orvex

@@ -1,9 +1,10 @@
 #include "install/provider_setup.h"
 
+#include "app/switches.h"
 #include "install/failure_report.h"
+#include "install/install_messages.h"
+#include "install/installer_switches.h"
 #include "install/log_path.h"
-#include "resources/message_catalogue.h"
-#include "resources/message_ids.h"
 
 namespace orvex {
 
@@ -17,49 +18,42 @@ bool ProviderSucceeded(Status code) noexcept {
 
 }  // namespace
 
-Status InstallProvider(Platform& platform, const WideString& subdirectory, WideString arguments, bool silent,
-                       bool reinstall, bool noUpdate) noexcept {
+Status InstallProvider(Platform& platform, ProviderId provider, const InstallOptions& options) noexcept {
+  const WideString subdirectory(kProviders[provider].subdirectory);
+  const WideString& arguments = options.providerArgs[provider];
+
+  WideString logPath;
+  if (!HoldsLogSwitch(arguments)) {
+    const Status status =
+        BuildInstallLogPath(platform.environment, platform.ui, subdirectory, options.silent, logPath);
+    if (status != 0) return status;
+  }
+
   // Relative and unquoted: Windows finds the program below the current
   // directory.
   WideString commandLine(subdirectory);
-  commandLine.Append(u"\\Setup.exe ");
-
-  // Both decisions read the caller's arguments alone: a "/q" inside the TMP
-  // path of our log switch is no quiet level.
-  const bool ownQuietLevel = arguments.Find(u"/q") != WideString::npos;
-  WideString logPath;
-  if (!HoldsLogSwitch(arguments)) {
-    const Status status = BuildInstallLogPath(platform.environment, platform.ui, subdirectory, silent, logPath);
-    if (status != 0) return status;
+  commandLine.Append(u"\\Setup.exe -args \"");
+  if (!HoldsQuietLevel(arguments)) commandLine.Append(u"/qb ");
+  if (logPath.Length() != 0) {
     // Three quotation marks each side: inside the quoted -args value each
     // run stands for one quotation mark around the path.
-    WideString logSwitch(u"/Lv! \"\"\"");
-    logSwitch.Append(logPath);
-    logSwitch.Append(u"\"\"\" ");
-    arguments.Prepend(logSwitch);
+    commandLine.Append(u"/Lv! \"\"\"");
+    commandLine.Append(logPath);
+    commandLine.Append(u"\"\"\" ");
   }
-  if (!ownQuietLevel) arguments.Prepend(WideString(u"/qb "));
-
-  commandLine.Append(u"-args \"");
   commandLine.Append(arguments);
   commandLine.Append(u"\" -noreboot -root");
-  if (silent) commandLine.Append(u" -silent");
-  if (reinstall) commandLine.Append(u" -reinstall");
-  if (noUpdate) commandLine.Append(u" -noupdate");
+  if (options.silent) commandLine.Append(u" -silent");
+  if (options.reinstall) commandLine.Append(u" -reinstall");
+  if (options.noUpdate) commandLine.Append(u" -noupdate");
 
   bool exitCodeRead = false;
   const Status code = platform.processes.RunProcess(commandLine, exitCodeRead);
   // A setup program that never ran has not succeeded, whatever the number
   // of the error (3, a missing directory, is also an accepted exit code).
   if (exitCodeRead && ProviderSucceeded(code)) return 0;
-  if (!silent) {
-    WideString text;
-    WideString caption;
-    LoadMessage(kMsgProviderFailed, text);
-    LoadMessage(kMsgErrorCaption, caption);
-    AppendFailureDetails(text, code, logPath, platform.files);
-    (void)platform.ui.ShowMessageBox(text, caption, box::kOk | box::kIconError);
-  }
+  (void)ShowUnlessSilent(platform.ui, options.silent, InstallError(kMsgProviderFailed), box::kIdOk,
+                         FailureDetails(code, logPath, platform.files));
   return code;
 }
 

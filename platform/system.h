@@ -64,6 +64,16 @@ struct OsVersion {
   std::uint16_t servicePackMajor = 0;
 };
 
+// Windows 5.2: Server 2003 and XP x64, which need a service pack of their
+// own and keep a source-hash file of the installer.
+inline constexpr OsVersion kWindows52{5, 2, 0};
+[[nodiscard]] constexpr bool IsWindows52(const OsVersion& version) noexcept {
+  return version.major == kWindows52.major && version.minor == kWindows52.minor;
+}
+
+// MAX_PATH: the buffers of the current and the system directory.
+inline constexpr std::uint32_t kPathUnits = 260;
+
 class SystemInfo {
  public:
   [[nodiscard]] virtual bool IsUserAnAdmin() noexcept = 0;

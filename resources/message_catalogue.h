@@ -6,15 +6,15 @@
 
 namespace orvex {
 
-// Replaces target with the text of message id and returns true; when no
-// module holds a non-empty entry, leaves target as it was and returns false.
+// Replaces target with the text of message id and returns true; when the
+// catalogue holds no non-empty entry, leaves target as it was and returns
+// false.
 bool LoadMessage(std::uint32_t id, WideString& target) noexcept;
 
-// The first resource module holding a non-empty entry for id, or null.
-[[nodiscard]] const void* FindMessageModule(std::uint32_t id) noexcept;
-
-// Puts a module in front of the program's own one in the lookup order.
-// Returns false when the list is full.
-bool AddMessageModule(const void* module) noexcept;
+#ifdef _WIN32
+// The same from the string table of the given resource module; LoadMessage
+// reads the program's own.
+bool LoadMessageFrom(const void* module, std::uint32_t id, WideString& target) noexcept;
+#endif
 
 }  // namespace orvex

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 namespace orvex {
@@ -13,11 +12,9 @@ struct MessageSourceEntry {
 // The catalogue as compiled from messages.inc. The Windows program does not
 // link this: it reads its string table instead.
 inline constexpr MessageSourceEntry kMessageSource[] = {
-#define ORVEX_MESSAGE(id, text) {id, u"" text},
+#define ORVEX_MESSAGE(number, name, text) {number, u"" text},
 #include "resources/messages.inc"
 #undef ORVEX_MESSAGE
 };
-
-inline constexpr std::size_t kMessageSourceCount = sizeof(kMessageSource) / sizeof(kMessageSource[0]);
 
 }  // namespace orvex

@@ -23,7 +23,7 @@ Status QueryRebootMarker(Registry& registry, bool& pending) noexcept {
 }
 
 Status RemoveRebootMarker(Registry& registry) noexcept {
-  return registry.DeleteUserSubkey(u"Software", kReadWrite32, u"NeedBstrReboot", kView32);
+  return registry.DeleteUserSubkey(kRebootMarkerParent, kReadWrite32, kRebootMarkerName, kView32);
 }
 
 bool RestartSystem(Power& power) noexcept {

@@ -7,11 +7,16 @@ namespace orvex {
 
 // The mark of a pending restart: the key HKCU\Software\NeedBstrReboot in the
 // 32-bit registry view. Its existence is the whole mark.
-inline constexpr char16_t kRebootMarkerKey[] = u"Software\\NeedBstrReboot";
+#define ORVEX_REBOOT_MARKER_PARENT u"Software"
+#define ORVEX_REBOOT_MARKER_NAME u"NeedBstrReboot"
+inline constexpr char16_t kRebootMarkerParent[] = ORVEX_REBOOT_MARKER_PARENT;
+inline constexpr char16_t kRebootMarkerName[] = ORVEX_REBOOT_MARKER_NAME;
+inline constexpr char16_t kRebootMarkerKey[] = ORVEX_REBOOT_MARKER_PARENT u"\\" ORVEX_REBOOT_MARKER_NAME;
 
 // Creates the mark (an existing one is kept); Win32 status.
 Status CreateRebootMarker(Registry& registry) noexcept;
-// Sets pending when the mark can be opened; any failure counts as no mark.
+// Sets pending when the mark can be opened; any failure (absent, access
+// denied) counts as no mark.
 Status QueryRebootMarker(Registry& registry, bool& pending) noexcept;
 Status RemoveRebootMarker(Registry& registry) noexcept;
 

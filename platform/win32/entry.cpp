@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include "app/main_flow.h"
-#include "app/system_steps.h"
 #include "platform/win32/win32_platform.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandTail, int) {
@@ -18,8 +17,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandTail, int) {
   orvex::win32::Win32Registry registry;
   orvex::win32::Win32Power power;
   orvex::Platform platform{ui, commandLine, system, files, environment, processes, installer, registry, power};
-  orvex::SystemInstallSteps steps(platform);
 
   // The result becomes the exit code through the runtime's normal exit.
-  return static_cast<int>(orvex::RunBootstrapper(platform, steps, reinterpret_cast<const char16_t*>(commandTail)));
+  return static_cast<int>(orvex::RunBootstrapper(platform, reinterpret_cast<const char16_t*>(commandTail)));
 }

@@ -9,10 +9,6 @@ namespace orvex {
 
 namespace {
 
-constexpr int kMaxAddedModules = 4;
-HMODULE g_addedModules[kMaxAddedModules];
-int g_addedCount = 0;
-
 struct Entry {
   const char16_t* text = nullptr;
   WORD length = 0;
@@ -44,31 +40,22 @@ LPCWSTR BlockName(std::uint32_t id) noexcept {
 
 }  // namespace
 
-bool AddMessageModule(const void* module) noexcept {
-  if (g_addedCount == kMaxAddedModules) return false;
-  g_addedModules[g_addedCount++] = static_cast<HMODULE>(const_cast<void*>(module));
-  return true;
-}
-
-const void* FindMessageModule(std::uint32_t id) noexcept {
-  for (int index = 0; index <= g_addedCount; ++index) {
-    HMODULE module = index < g_addedCount ? g_addedModules[index] : ::GetModuleHandleW(nullptr);
-    Entry entry;
-    HRSRC block = ::FindResourceExW(module, RT_STRING, BlockName(id), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
-    if (LocateEntry(module, block, id, entry) && entry.length != 0) return module;
-  }
-  return nullptr;
-}
-
-bool LoadMessage(std::uint32_t id, WideString& target) noexcept {
-  auto* module = static_cast<HMODULE>(const_cast<void*>(FindMessageModule(id)));
-  if (module == nullptr) return false;
+bool LoadMessageFrom(const void* handle, std::uint32_t id, WideString& target) noexcept {
+  auto* module = static_cast<HMODULE>(const_cast<void*>(handle));
+  // The entry must be there in the language-neutral choice before the
+  // default choice is read, as the lookup has always done.
   Entry entry;
+  HRSRC block = ::FindResourceExW(module, RT_STRING, BlockName(id), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+  if (!LocateEntry(module, block, id, entry) || entry.length == 0) return false;
   if (!LocateEntry(module, ::FindResourceW(module, BlockName(id), RT_STRING), id, entry) || entry.length == 0) {
     return false;
   }
   target.Assign(entry.text, entry.length);
   return true;
+}
+
+bool LoadMessage(std::uint32_t id, WideString& target) noexcept {
+  return LoadMessageFrom(::GetModuleHandleW(nullptr), id, target);
 }
 
 }  // namespace orvex

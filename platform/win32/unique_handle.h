@@ -40,13 +40,11 @@ class UniqueHandle {
 };
 
 inline void CloseKernelHandle(HANDLE handle) noexcept { ::CloseHandle(handle); }
-inline void CloseFind(HANDLE handle) noexcept { ::FindClose(handle); }
 inline void CloseKey(HKEY key) noexcept { ::RegCloseKey(key); }
 inline void CloseLibrary(HMODULE module) noexcept { ::FreeLibrary(module); }
 inline void CloseLocal(HLOCAL memory) noexcept { ::LocalFree(memory); }
 
 using unique_handle = UniqueHandle<HANDLE, CloseKernelHandle>;
-using unique_find = UniqueHandle<HANDLE, CloseFind, -1>;
 using unique_hkey = UniqueHandle<HKEY, CloseKey>;
 using unique_hmodule = UniqueHandle<HMODULE, CloseLibrary>;
 using unique_hlocal = UniqueHandle<HLOCAL, CloseLocal>;

@@ -1,7 +1,7 @@
 #pragma once
 
-// In-memory stand-ins for the Windows layer and the installation steps, so
-// the decisions can be tested on any system.
+// In-memory stand-ins for the Windows layer, so the decisions can be tested
+// on any system.
 
 #include <algorithm>
 #include <deque>
@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/install_steps.h"
 #include "platform/system.h"
 
 namespace orvex::fake {
@@ -53,7 +52,8 @@ class FakeCommandLine final : public CommandLineSource {
     ++splits;
     pointers_.clear();
     for (const std::u16string& argument : arguments_) pointers_.push_back(argument.c_str());
-    return {pointers_.data(), static_cast<int>(pointers_.size())};
+    pointers_.push_back(nullptr);  // as Windows ends its array
+    return {pointers_.data(), static_cast<int>(pointers_.size() - 1)};
   }
   void ReleaseArguments(ArgumentArray) noexcept override { ++releases; }
 
@@ -121,7 +121,6 @@ class FakeFileSystem final : public FileSystem {
   }
 
   bool FindFirst(const WideString& pattern, FoundEntry& entry, SearchHandle& search) noexcept override {
-    patternsSearched.push_back(Text(pattern));
     const std::u16string text = Absolute(Text(pattern));
     const std::size_t slash = text.rfind(u'\\');
     const std::u16string directory = slash == std::u16string::npos ? u"" : text.substr(0, slash);
@@ -186,7 +185,6 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::u16string> existing;  // paths that exist without being listed
   std::vector<Entry> entries;
   std::map<SearchHandle, OpenSearch> searches;  // open ones: empty after a well-behaved caller
-  std::vector<std::u16string> patternsSearched;
   std::vector<std::u16string> deleted;
   SearchHandle nextHandle = 1;
 };
@@ -379,7 +377,6 @@ class FakeRegistry final : public Registry {
 class FakePower final : public Power {
  public:
   bool EnableShutdownPrivilege() noexcept override {
-    ++privilegeRequests;
     return privilegeHeld;
   }
   bool RequestRestart() noexcept override {
@@ -387,68 +384,9 @@ class FakePower final : public Power {
     return restartAccepted;
   }
 
-  int privilegeRequests = 0;
   int restarts = 0;
   bool privilegeHeld = true;
   bool restartAccepted = true;
-};
-
-class FakeInstallSteps final : public InstallSteps {
- public:
-  Status InstallProvider(const WideString& subdirectory, WideString arguments, bool silent, bool reinstall,
-                         bool noUpdate) noexcept override {
-    calls.push_back(u"provider " + Text(subdirectory));
-    providerArguments.push_back(Text(arguments));
-    providerFlags.push_back({silent, reinstall, noUpdate});
-    const Status status = Text(subdirectory) == u"csp" ? cspStatus : ucspStatus;
-    return status;
-  }
-  Status InstallPluginPackage(WideString pluginArgs, bool silent, WideString& logPath,
-                              bool reinstall) noexcept override {
-    calls.push_back(u"plugin");
-    pluginArguments = Text(pluginArgs);
-    pluginSilent = silent;
-    pluginReinstall = reinstall;
-    if (!logPathToSet.empty()) logPath = WideString(logPathToSet.c_str());
-    return pluginStatus;
-  }
-  SelectionOutcome ShowSelectionDialog() noexcept override {
-    calls.push_back(u"dialog");
-    return selection;
-  }
-  Status QueryRebootMarker(bool& restartPending) noexcept override {
-    calls.push_back(u"query marker");
-    restartPending = markerPresent;
-    return markerPresent ? 0 : 2;
-  }
-  Status RemoveRebootMarker() noexcept override {
-    calls.push_back(u"remove marker");
-    markerPresent = false;
-    return 0;
-  }
-  bool RestartSystem() noexcept override {
-    calls.push_back(u"restart");
-    return restartSucceeds;
-  }
-
-  struct Flags {
-    bool silent, reinstall, noUpdate;
-  };
-
-  Status cspStatus = 0;
-  Status ucspStatus = 0;
-  Status pluginStatus = 0;
-  std::u16string logPathToSet;
-  SelectionOutcome selection = SelectionOutcome::kContinue;
-  bool markerPresent = false;
-  bool restartSucceeds = true;
-
-  std::vector<std::u16string> calls;
-  std::vector<std::u16string> providerArguments;
-  std::vector<Flags> providerFlags;
-  std::u16string pluginArguments;
-  bool pluginSilent = false;
-  bool pluginReinstall = false;
 };
 
 // All the fakes of one run, wired together.
@@ -462,7 +400,6 @@ struct FakeWorld {
   FakeInstaller installer;
   FakeRegistry registry;
   FakePower power;
-  FakeInstallSteps steps;
 
   Platform platform() {
     return Platform{ui, commandLine, system, files, environment, processes, installer, registry, power};

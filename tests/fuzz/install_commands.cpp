@@ -14,6 +14,7 @@
 //       the system directory cannot be read
 //   [8] the system directory's length past "C:\Windows\system32"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,34 @@ struct Expected {
 };
 
 bool Has(const std::u16string& text, const char16_t* part) { return text.find(part) != std::u16string::npos; }
+int Sign(int value) { return value < 0 ? -1 : value > 0 ? 1 : 0; }
+
+// The documented version order, written out on its own: dotted fields of
+// ASCII digits that each fit 32 bits compare as numbers (a missing field is
+// 0); anything else compares by code unit, a proper prefix first.
+bool NumericFields(const std::u16string& text, std::vector<unsigned long long>& fields) {
+  fields.assign(1, 0);
+  bool digits = false;
+  for (const char16_t unit : text) {
+    if (unit == u'.' && digits) {
+      fields.push_back(0);
+      digits = false;
+    } else if (unit >= u'0' && unit <= u'9' && (fields.back() = fields.back() * 10 + (unit - u'0')) <= 0xFFFFFFFFull) {
+      digits = true;
+    } else {
+      return false;
+    }
+  }
+  return digits;
+}
+
+int ModelOrder(const std::u16string& package, const std::u16string& installed) {
+  std::vector<unsigned long long> a, b;
+  if (!NumericFields(package, a) || !NumericFields(installed, b)) return Sign(package.compare(installed));
+  a.resize(std::max(a.size(), b.size()));
+  b.resize(a.size());
+  return a < b ? -1 : (a > b ? 1 : 0);
+}
 
 Expected ExpectProvider(const Setup& s) {
   Expected e;
@@ -111,15 +140,14 @@ Expected ExpectPlugin(const Setup& s) {
     return e;
   };
   const std::u16string architecture = s.windows64 ? u"x64" : u"win32";
-  const bool directoryFits = s.currentDirectory.size() < orvex::kCurrentDirectoryUnits;
+  const bool directoryFits = s.currentDirectory.size() < 260;
   std::u16string properties = s.arguments;
   if (!s.installed) {
     properties = u" ADDNPORVEX=1" + properties;
   } else {
     if (s.versionUnreadable) return fail(1605, true);
     if (!directoryFits) return fail(206, true);
-    const int order =
-        orvex::OrderVersions(WideString(s.packageVersion.c_str()), WideString(s.installedVersion.c_str()));
+    const int order = ModelOrder(s.packageVersion, s.installedVersion);
     if (order < 0 && !s.silent) {
       ++e.boxes;  // the newer version stays
       return e;
@@ -150,7 +178,7 @@ Expected ExpectPlugin(const Setup& s) {
   e.runs = true;
   e.commandLine = u"\"" + s.systemDirectory + u"\\msiexec.exe\" /i \"" + packagePath + u"\" " + properties;
   const Status code = s.exitCode;
-  e.status = code == 1641 || code == 3010 || code == 3011 ? 0 : code;
+  e.status = !s.startFails && (code == 1641 || code == 3010 || code == 3011) ? 0 : code;
   return e;
 }
 
@@ -178,32 +206,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 u"C:\\Windows\\system32" + std::u16string(h[8], u's'),
                 fields[0], fields[1], fields[2], fields[3]};
 
+  // The step's own arguments are the input's; every other one must not count.
+  const orvex::ProviderId provider = s.ucsp ? orvex::kUcsp : orvex::kCsp;
+  orvex::InstallOptions options;
+  options.silent = s.silent;
+  options.reinstall = s.reinstall;
+  options.noUpdate = s.noUpdate;
+  options.providerArgs[provider] = options.pluginArgs = WideString(s.arguments.c_str());
+  options.providerArgs[1 - provider] = WideString(u"/other /l");
   {
     orvex::fake::FakeWorld world;
     s.Arrange(world);
     orvex::Platform platform = world.platform();
-    const WideString arguments(s.arguments.c_str());
-    const Status status = orvex::InstallProvider(platform, WideString(s.ucsp ? u"ucsp" : u"csp"), arguments,
-                                                 s.silent, s.reinstall, s.noUpdate);
+    const Status status = orvex::InstallProvider(platform, provider, options);
     CheckRun(world, ExpectProvider(s), status);
-    FUZZ_CHECK(orvex::fuzz::Holds(arguments, s.arguments));  // the caller's copy is untouched
+    FUZZ_CHECK(orvex::fuzz::Holds(options.providerArgs[provider], s.arguments));  // the caller's copy is untouched
   }
   {
     orvex::fake::FakeWorld world;
     s.Arrange(world);
     orvex::Platform platform = world.platform();
     WideString logPath;
-    const WideString arguments(s.arguments.c_str());
     const Expected e = ExpectPlugin(s);
-    const Status status = orvex::InstallPluginPackage(platform, arguments, s.silent, logPath, s.reinstall);
+    const Status status = orvex::InstallPluginPackage(platform, options, logPath);
     CheckRun(world, e, status);
-    FUZZ_CHECK(orvex::fuzz::Holds(arguments, s.arguments));
+    FUZZ_CHECK(orvex::fuzz::Holds(options.pluginArgs, s.arguments));
     FUZZ_CHECK_TEXT(orvex::fuzz::Text(logPath), e.logPath);
     // A restart asked for by msiexec is remembered; nothing else leaves the mark.
     bool pending = false;
     (void)orvex::QueryRebootMarker(world.registry, pending);
     const bool restartCode = s.exitCode == 1641 || s.exitCode == 3010 || s.exitCode == 3011;
-    FUZZ_CHECK(pending == (e.runs && restartCode));
+    FUZZ_CHECK(pending == (e.runs && restartCode && !s.startFails));
     FUZZ_CHECK(world.files.deleted.size() == (e.runs && s.windows52 ? 1u : 0u));
   }
   return 0;

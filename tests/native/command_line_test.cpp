@@ -26,28 +26,29 @@ Parsed Parse(std::vector<std::u16string> arguments) {
   return parsed;
 }
 
+// The flags, the providers' included, as one list to compare.
+std::vector<bool> Flags(const InstallOptions& o) {
+  return {o.installProvider[kCsp], o.installProvider[kUcsp], o.selectDialog, o.silent, o.noRestart, o.reinstall,
+          o.noUpdate};
+}
+
 struct FlagCase {
-  std::vector<std::u16string> arguments;
-  bool InstallOptions::*flag;
+  std::u16string argument;
+  std::size_t flag;  // index into Flags
 };
 
 TEST(CommandLine, FlagSwitchesAndTheirLetterCase) {
   const FlagCase cases[] = {
-      {{u"-csp"}, &InstallOptions::installCsp},        {{u"-CSP"}, &InstallOptions::installCsp},
-      {{u"-ucsp"}, &InstallOptions::installUcsp},      {{u"-UcSp"}, &InstallOptions::installUcsp},
-      {{u"-selectDlg"}, &InstallOptions::selectDialog}, {{u"-SELECTDLG"}, &InstallOptions::selectDialog},
-      {{u"-silent"}, &InstallOptions::silent},         {{u"-Silent"}, &InstallOptions::silent},
-      {{u"-norestart"}, &InstallOptions::noRestart},   {{u"-NoRestart"}, &InstallOptions::noRestart},
-      {{u"-reinstall"}, &InstallOptions::reinstall},   {{u"-noupdate"}, &InstallOptions::noUpdate},
+      {u"-csp", 0},      {u"-CSP", 0},       {u"-ucsp", 1},      {u"-UcSp", 1},       {u"-selectDlg", 2},
+      {u"-SELECTDLG", 2}, {u"-silent", 3},    {u"-Silent", 3},    {u"-norestart", 4},  {u"-NoRestart", 4},
+      {u"-reinstall", 5}, {u"-noupdate", 6},
   };
-  const bool InstallOptions::*all[] = {&InstallOptions::installCsp,   &InstallOptions::installUcsp,
-                                       &InstallOptions::selectDialog, &InstallOptions::silent,
-                                       &InstallOptions::noRestart,    &InstallOptions::reinstall,
-                                       &InstallOptions::noUpdate};
   for (const FlagCase& c : cases) {
-    const Parsed parsed = Parse(c.arguments);
-    ASSERT_EQ(parsed.outcome, ParseOutcome::kValid) << std::string(c.arguments[0].begin(), c.arguments[0].end());
-    for (auto flag : all) EXPECT_EQ(parsed.options.*flag, flag == c.flag);
+    const Parsed parsed = Parse({c.argument});
+    ASSERT_EQ(parsed.outcome, ParseOutcome::kValid) << std::string(c.argument.begin(), c.argument.end());
+    std::vector<bool> expected(7, false);
+    expected[c.flag] = true;
+    EXPECT_EQ(Flags(parsed.options), expected) << std::string(c.argument.begin(), c.argument.end());
   }
 }
 
@@ -71,6 +72,11 @@ TEST(CommandLine, ArgumentsThatShowTheHelpBox) {
       {u"-csp", u"-Lang"},
       {u"-silent", u"-help"},
       {u"-csp", u"-selectDlg", u"extra"},
+      {u"-ucsp", u"-KC", u"KC2"},   // -KC and -Lang belong to the CSP
+      {u"-ucsp", u"-CSPArgs", u"/qn"},
+      {u"-csp", u"-"},
+      {u"-csp", u"-cs"},
+      {u"-\u0441sp"},              // a Cyrillic letter folds to nothing
   };
   for (const auto& arguments : cases) {
     EXPECT_EQ(Parse(arguments).outcome, ParseOutcome::kShowHelp) << arguments.size();
@@ -81,8 +87,8 @@ TEST(CommandLine, ValueSwitchesAccumulateVerbatim) {
   Parsed parsed = Parse({u"-csp", u"-CSPArgs", u"a", u"-cspargs", u"b", u"-ucsp", u"-UCSPARGS", u"/qn",
                          u"-OrvexArgs", u"a", u"-ORVEXARGS", u"b"});
   ASSERT_EQ(parsed.outcome, ParseOutcome::kValid);
-  EXPECT_EQ(Text(parsed.options.cspArgs), u"a b ");
-  EXPECT_EQ(Text(parsed.options.ucspArgs), u"/qn ");
+  EXPECT_EQ(Text(parsed.options.providerArgs[kCsp]), u"a b ");
+  EXPECT_EQ(Text(parsed.options.providerArgs[kUcsp]), u"/qn ");
   EXPECT_EQ(Text(parsed.options.pluginArgs), u" a  b ");
 }
 
@@ -91,16 +97,16 @@ TEST(CommandLine, AValueIsNeverTakenForASwitch) {
   ASSERT_EQ(parsed.outcome, ParseOutcome::kValid);
   EXPECT_EQ(Text(parsed.options.pluginArgs), u" -silent ");
   EXPECT_FALSE(parsed.options.silent);
-  EXPECT_TRUE(parsed.options.installCsp);
-  EXPECT_FALSE(parsed.options.installUcsp) << "-ucsp was the value of -Lang";
-  EXPECT_EQ(Text(parsed.options.cspArgs), u"");
+  EXPECT_TRUE(parsed.options.installProvider[kCsp]);
+  EXPECT_FALSE(parsed.options.installProvider[kUcsp]) << "-ucsp was the value of -Lang";
+  EXPECT_EQ(Text(parsed.options.providerArgs[kCsp]), u"");
 }
 
 TEST(CommandLine, WhatCameBeforeTheHelpSwitchIsKeptForTheHelpText) {
   Parsed parsed = Parse({u"-csp", u"-help", u"-ucsp"});
   EXPECT_EQ(parsed.outcome, ParseOutcome::kShowHelp);
-  EXPECT_TRUE(parsed.options.installCsp);
-  EXPECT_FALSE(parsed.options.installUcsp) << "parsing stops at the help switch";
+  EXPECT_TRUE(parsed.options.installProvider[kCsp]);
+  EXPECT_FALSE(parsed.options.installProvider[kUcsp]) << "parsing stops at the help switch";
 }
 
 TEST(CommandLine, NoArgumentsOrAFailedSplitAreValid) {
@@ -109,56 +115,53 @@ TEST(CommandLine, NoArgumentsOrAFailedSplitAreValid) {
   EXPECT_EQ(ParseArguments(ArgumentArray{}, options), ParseOutcome::kValid);
 }
 
-struct HelpCase {
-  bool csp;
-  bool ucsp;
-  std::vector<std::u16string> present;
-  std::vector<std::u16string> absent;
-};
+// The help texts whole, as users have always seen them.
+const std::u16string kHelpCommon =
+    u"Установщик Велтон ЭЦП Browser plug-in.\n"
+    u"При запуске без параметров осуществляет установку с параметрами по умолчанию.\n\n"
+    u"Возможные параметры командной строки:\n"
+    u"  -?\t\t\tвывести данную справку\n"
+    u"  -orvexargs \"<args>\"\tдополнительные параметры\n\t\t\tкомандной строки(<args>) для\n\t\t\tвызова msiexec "
+    u"/i при установке\n\t\t\tпакета MSI плагина\n"
+    u"  -reinstall\t\t\tпереустановка продукта\n"
+    u"  -silent\t\t\tподавить диалоговые окна\n\t\t\tбутстраппера\n"
+    u"  -norestart\t\tподавить перезагрузку, если она\n\t\t\tбудет необходима\n";
+const std::u16string kHelpCspArgs =
+    u"  -cspargs \"<args>\"\tдополнителные параметры\n\t\t\tкомандной строки (<args>) для\n\t\t\tвызова msiexec /i "
+    u"при установке\n\t\t\tпакета MSI Велтон CSP\n";
+const std::u16string kHelpUcspArgs =
+    u"  -ucspargs \"<args>\"\tдополнительные параметры\n\t\t\tкомандной строки (<args>) для\n\t\t\tвызова msiexec /i "
+    u"при установке\n\t\t\tпакета MSI Велтон УЭК CSP\n";
+const std::u16string kHelpCspOthers =
+    u"  -selectDlg\tвывести диалог выбора конфигурации Велтон CSP\n"
+    u"  -KC\t\t\tуровень KC Велтон CSP\n"
+    u"  -Lang\t\t\tязык Велтон CSP\n";
 
-TEST(HelpText, ListsProviderSwitchesOnlyWhenAskedFor) {
-  const HelpCase cases[] = {
-      {false, false, {}, {u"-cspargs", u"-ucspargs", u"-selectDlg", u"-KC", u"-Lang"}},
-      {true, false, {u"-cspargs", u"-selectDlg", u"-KC", u"-Lang"}, {u"-ucspargs"}},
-      {false, true, {u"-ucspargs"}, {u"-cspargs", u"-selectDlg", u"-KC", u"-Lang"}},
-      {true, true, {u"-cspargs", u"-ucspargs", u"-selectDlg", u"-KC", u"-Lang"}, {}},
+TEST(HelpText, WholeTextByTheProvidersAskedFor) {
+  const std::pair<std::vector<std::u16string>, std::u16string> cases[] = {
+      {{u"-help"}, kHelpCommon},
+      {{u"-selectDlg", u"-noupdate", u"-?"}, kHelpCommon},
+      {{u"-csp", u"-?"}, kHelpCommon + kHelpCspArgs + kHelpCspOthers},
+      {{u"-ucsp", u"-?"}, kHelpCommon + kHelpUcspArgs},
+      {{u"-ucsp", u"-csp", u"/help"}, kHelpCommon + kHelpCspArgs + kHelpUcspArgs + kHelpCspOthers},
   };
-  for (const HelpCase& c : cases) {
-    const std::u16string text = Text(BuildHelpText(c.csp, c.ucsp));
-    EXPECT_EQ(text.rfind(u"Установщик Велтон ЭЦП Browser plug-in.\n", 0), 0u);
-    for (const auto& word : {u"  -?\t", u"  -orvexargs", u"  -reinstall", u"  -silent", u"  -norestart"}) {
-      EXPECT_NE(text.find(word), std::u16string::npos);
-    }
-    for (const auto& word : c.present) EXPECT_NE(text.find(u"  " + word), std::u16string::npos);
-    for (const auto& word : c.absent) EXPECT_EQ(text.find(u"  " + word), std::u16string::npos);
-    for (const auto& word : {u"-csp\t", u"-ucsp\t", u"-noupdate", u"-help"}) {
-      EXPECT_EQ(text.find(word), std::u16string::npos);
-    }
+  for (const auto& [arguments, expected] : cases) {
+    const Parsed parsed = Parse(arguments);
+    ASSERT_EQ(parsed.outcome, ParseOutcome::kShowHelp);
+    EXPECT_EQ(Text(BuildHelpText(parsed.options)), expected) << arguments.size();
   }
-  // The pieces keep their order: plug-in switches, then CSP, UCSP, dialog, level, language.
-  const std::u16string both = Text(BuildHelpText(true, true));
-  std::size_t last = 0;
-  for (const auto& word : {u"-orvexargs", u"-reinstall", u"-silent", u"-norestart", u"-cspargs", u"-ucspargs",
-                           u"-selectDlg", u"-KC", u"-Lang"}) {
-    const std::size_t at = both.find(word);
-    ASSERT_NE(at, std::u16string::npos);
-    EXPECT_GT(at, last);
-    last = at;
-  }
-  const std::u16string lastPiece = u"  -Lang\t\t\tязык Велтон CSP\n";
-  EXPECT_EQ(both.substr(both.size() - lastPiece.size()), lastPiece);
 }
 
-TEST(HelpText, BoxHasItsOwnCaptionAndInformationIcon) {
+TEST(HelpText, BoxHasItsOwnCaptionAndInformationIconEvenWhenSilent) {
   fake::FakeUi ui;
   InstallOptions options;
   options.silent = true;
-  options.installUcsp = true;
-  EXPECT_EQ(ShowHelpAndExit(ui, options), 0u);
-  ASSERT_EQ(ui.shown.size(), 1u) << "shown in silent mode too";
+  options.installProvider[kUcsp] = true;
+  ShowHelp(ui, options);
+  ASSERT_EQ(ui.shown.size(), 1u);
   EXPECT_EQ(ui.shown[0].caption, u"Справка");
   EXPECT_EQ(ui.shown[0].style, box::kIconInformation);
-  EXPECT_EQ(ui.shown[0].text, Text(BuildHelpText(false, true)));
+  EXPECT_EQ(ui.shown[0].text, kHelpCommon + kHelpUcspArgs);
 }
 
 }  // namespace

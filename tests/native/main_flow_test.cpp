@@ -2,20 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
 #include "catalogue_text.h"
 #include "fake/fake_platform.h"
-#include "resources/message_catalogue.h"
+#include "restart/reboot_marker.h"
 
 namespace orvex {
 namespace {
 
 using Calls = std::vector<std::u16string>;
 
+const std::u16string kMsiexec = u"\"C:\\Windows\\system32\\msiexec.exe\" ";
+
 // One run of the bootstrapper against the fakes, with the given arguments
-// (after the program name) as the whole command line and as its tail.
+// (after the program name) as the whole command line and as its tail, in a
+// distribution that holds the plug-in package.
 struct BootstrapperRun {
   explicit BootstrapperRun(std::vector<std::u16string> arguments) {
     std::u16string joined;
@@ -23,14 +27,27 @@ struct BootstrapperRun {
     tail = joined;
     arguments.insert(arguments.begin(), u"orvexplugin.exe");
     world.commandLine = fake::FakeCommandLine(arguments);
+    world.files.AddDirectory(u"D:\\dist\\x64");
+    world.files.AddFile(u"D:\\dist\\x64\\orvexcom-x64.msi");
   }
 
   std::uint32_t Execute() {
     Platform platform = world.platform();
-    return RunBootstrapper(platform, world.steps, tail.c_str());
+    return RunBootstrapper(platform, tail.c_str());
+  }
+
+  // The programs run, in order: each provider's setup, then the plug-in's msiexec.
+  Calls Programs() const {
+    Calls programs;
+    for (const std::u16string& line : world.processes.commandLines) {
+      programs.push_back(line.rfind(kMsiexec, 0) == 0 ? u"plugin" : u"provider " + line.substr(0, line.find(u'\\')));
+    }
+    return programs;
   }
 
   const fake::ShownBox& Box(std::size_t index) const { return world.ui.shown.at(index); }
+  void MarkRestartPending() { world.registry.keys.insert(kRebootMarkerKey); }
+  bool RestartPending() const { return world.registry.keys.count(kRebootMarkerKey) != 0; }
 
   fake::FakeWorld world;
   std::u16string tail;
@@ -60,49 +77,28 @@ TEST(MainFlow, QuestionByFlagsAnsweredNoInstallsNothing) {
     EXPECT_EQ(run.Box(0).text, Message(c.question));
     EXPECT_EQ(run.Box(0).caption, Message(104));
     EXPECT_EQ(run.Box(0).style, box::kYesNo);
-    EXPECT_TRUE(run.world.steps.calls.empty());
+    EXPECT_TRUE(run.Programs().empty());
     EXPECT_EQ(run.world.installer.uiLevelSetToNone, 1) << "installer UI is silenced before the question";
   }
 }
 
-TEST(MainFlow, SuccessInstallsInOrderAndClosesByFlags) {
+// Without a pending restart, with one, and with one kept by -norestart.
+TEST(MainFlow, InstallsInOrderThenClosesOrOffersTheRestartByFlags) {
   for (const FlagCase& c : kFlagCases) {
-    BootstrapperRun run(c.arguments);
-    EXPECT_EQ(run.Execute(), 0u);
-    Calls expected = c.installs;
-    expected.push_back(u"query marker");
-    EXPECT_EQ(run.world.steps.calls, expected);
-    ASSERT_EQ(run.world.ui.shown.size(), 2u);
-    EXPECT_EQ(run.Box(1).text, Message(c.closing));
-    EXPECT_EQ(run.Box(1).caption, Message(104));
-    EXPECT_EQ(run.Box(1).style, box::kOk);
-  }
-}
-
-TEST(MainFlow, PendingRestartIsRemovedThenOfferedByFlags) {
-  for (const FlagCase& c : kFlagCases) {
-    BootstrapperRun run(c.arguments);
-    run.world.steps.markerPresent = true;
-    EXPECT_EQ(run.Execute(), 0u);
-    Calls expected = c.installs;
-    expected.insert(expected.end(), {u"query marker", u"remove marker", u"restart"});
-    EXPECT_EQ(run.world.steps.calls, expected);
-    ASSERT_EQ(run.world.ui.shown.size(), 2u);
-    EXPECT_EQ(run.Box(1).text, Message(c.restartQuestion));
-    EXPECT_EQ(run.Box(1).style, box::kYesNo | box::kIconExclamation);
-  }
-}
-
-TEST(MainFlow, NoRestartKeepsTheMarkAndShowsTheClosingMessage) {
-  for (const FlagCase& c : kFlagCases) {
-    std::vector<std::u16string> arguments = c.arguments;
-    arguments.push_back(u"-norestart");
-    BootstrapperRun run(arguments);
-    run.world.steps.markerPresent = true;
-    EXPECT_EQ(run.Execute(), 0u);
-    EXPECT_TRUE(run.world.steps.markerPresent);
-    EXPECT_EQ(run.world.steps.calls.back(), u"query marker");
-    EXPECT_EQ(run.Box(1).text, Message(c.closing));
+    for (const int scenario : {0, 1, 2}) {
+      std::vector<std::u16string> arguments = c.arguments;
+      if (scenario == 2) arguments.push_back(u"-norestart");
+      BootstrapperRun run(arguments);
+      if (scenario != 0) run.MarkRestartPending();
+      EXPECT_EQ(run.Execute(), 0u);
+      EXPECT_EQ(run.Programs(), c.installs);
+      EXPECT_EQ(run.RestartPending(), scenario == 2) << "removed before the question";
+      EXPECT_EQ(run.world.power.restarts, scenario == 1 ? 1 : 0);
+      ASSERT_EQ(run.world.ui.shown.size(), 2u);
+      EXPECT_EQ(run.Box(1).text, Message(scenario == 1 ? c.restartQuestion : c.closing));
+      EXPECT_EQ(run.Box(1).caption, Message(104));
+      EXPECT_EQ(run.Box(1).style, scenario == 1 ? box::kYesNo | box::kIconExclamation : box::kOk);
+    }
   }
 }
 
@@ -128,12 +124,12 @@ TEST(MainFlow, RestartAnswersAndFailures) {
   for (const RestartCase& c : cases) {
     SCOPED_TRACE(c.name);
     BootstrapperRun run(c.silent ? std::vector<std::u16string>{u"-silent"} : std::vector<std::u16string>{});
-    run.world.steps.markerPresent = true;
-    run.world.steps.restartSucceeds = c.restartSucceeds;
+    run.MarkRestartPending();
+    run.world.power.restartAccepted = c.restartSucceeds;
     run.world.ui.answers = {box::kIdYes, c.answer};
     EXPECT_EQ(run.Execute(), c.exitCode);
-    EXPECT_FALSE(run.world.steps.markerPresent) << "removed before the question";
-    EXPECT_EQ(run.world.steps.calls.back() == u"restart", c.restartCalled);
+    EXPECT_FALSE(run.RestartPending()) << "removed before the question";
+    EXPECT_EQ(run.world.power.restarts, c.restartCalled ? 1 : 0);
     const std::size_t boxes = c.silent ? 0u : (c.failureBox ? 3u : 2u);
     ASSERT_EQ(run.world.ui.shown.size(), boxes);
     if (c.failureBox) {
@@ -147,44 +143,43 @@ TEST(MainFlow, SilentShowsNoBoxAndGoesOnAsAfterYes) {
   BootstrapperRun run({u"-silent", u"-csp", u"-ucsp"});
   EXPECT_EQ(run.Execute(), 0u);
   EXPECT_TRUE(run.world.ui.shown.empty());
-  EXPECT_EQ(run.world.steps.calls, (Calls{u"provider csp", u"provider ucsp", u"plugin", u"query marker"}));
+  EXPECT_EQ(run.Programs(), (Calls{u"provider csp", u"provider ucsp", u"plugin"}));
 }
 
 TEST(MainFlow, AQuestionThatCannotBeShownGoesOn) {
   BootstrapperRun run({});
   run.world.ui.answers = {0};
   EXPECT_EQ(run.Execute(), 0u);
-  EXPECT_EQ(run.world.steps.calls.front(), u"plugin");
+  EXPECT_EQ(run.Programs().at(0), u"plugin");
 }
 
 struct ProviderFailureCase {
   std::vector<std::u16string> arguments;
-  Status csp;
-  Status ucsp;
+  std::deque<Status> results;
   std::uint32_t exitCode;
   Calls calls;
 };
 
 TEST(MainFlow, AProviderFailureEndsTheRunWithItsStatus) {
   const ProviderFailureCase cases[] = {
-      {{u"-csp", u"-ucsp"}, 1603, 0, 1603, {u"provider csp"}},
-      {{u"-csp", u"-ucsp"}, 0, 3010, 3010, {u"provider csp", u"provider ucsp"}},
-      {{u"-ucsp"}, 0, 2, 2, {u"provider ucsp"}},
+      {{u"-csp", u"-ucsp"}, {1603}, 1603, {u"provider csp"}},
+      {{u"-csp", u"-ucsp"}, {0, 3010}, 3010, {u"provider csp", u"provider ucsp"}},
+      {{u"-ucsp"}, {2}, 2, {u"provider ucsp"}},
   };
   for (const ProviderFailureCase& c : cases) {
     BootstrapperRun run(c.arguments);
-    run.world.steps.cspStatus = c.csp;
-    run.world.steps.ucspStatus = c.ucsp;
+    run.world.processes.results = c.results;
     EXPECT_EQ(run.Execute(), c.exitCode);
-    EXPECT_EQ(run.world.steps.calls, c.calls);
-    EXPECT_EQ(run.world.ui.shown.size(), 1u) << "only the question: the provider step reports itself";
+    EXPECT_EQ(run.Programs(), c.calls);
+    ASSERT_EQ(run.world.ui.shown.size(), 2u) << "the question and the provider's own failure box";
+    EXPECT_EQ(run.Box(1).text.rfind(Message(105), 0), 0u);
   }
 }
 
 struct PluginFailureCase {
   const char* name;
   Status status;
-  std::u16string logPath;
+  bool ownLog;  // the user's -OrvexArgs name a log: none of ours
   bool logExists;
   bool silent;
   std::u16string expectedTail;  // after message 106; empty when no box
@@ -193,21 +188,25 @@ struct PluginFailureCase {
 TEST(MainFlow, PluginFailureReportsStatusAndExistingLog) {
   const std::u16string log = u"C:\\Temp\\orvexcom-x64.msi_2026-03-05-14-07-09.log";
   const PluginFailureCase cases[] = {
-      {"log exists", 1603, log, true, false, u": 1603.\nInstall log: " + log},
-      {"log missing", 1603, log, false, false, u": 1603.\n"},
-      {"no log path", 1603, u"", false, false, u": 1603.\n"},
-      {"large status", 0xC0000005u, u"", false, false, u": 3221225477.\n"},
-      {"silent", 1603, log, true, true, u""},
-      {"cancelled", 1602, log, true, false, u""},
+      {"log exists", 1603, false, true, false, u": 1603.\nInstall log: " + log},
+      {"log missing", 1603, false, false, false, u": 1603.\n"},
+      {"no log of ours", 1603, true, true, false, u": 1603.\n"},
+      {"large status", 0xC0000005u, false, false, false, u": 3221225477.\n"},
+      {"silent", 1603, false, true, true, u""},
+      {"cancelled", 1602, false, true, false, u""},
   };
   for (const PluginFailureCase& c : cases) {
     SCOPED_TRACE(c.name);
-    BootstrapperRun run(c.silent ? std::vector<std::u16string>{u"-silent"} : std::vector<std::u16string>{});
-    run.world.steps.pluginStatus = c.status;
-    run.world.steps.logPathToSet = c.logPath;
-    if (c.logExists) run.world.files.existing.insert(c.logPath);
+    std::vector<std::u16string> arguments;
+    if (c.silent) arguments.push_back(u"-silent");
+    if (c.ownLog) arguments.insert(arguments.end(), {u"-OrvexArgs", u"/l " + log});
+    BootstrapperRun run(arguments);
+    run.world.processes.results = {c.status};
+    if (c.logExists) run.world.files.existing.insert(log);
+    run.MarkRestartPending();
     EXPECT_EQ(run.Execute(), c.status);
-    EXPECT_EQ(run.world.steps.calls.back(), u"plugin") << "no marker query after a failure";
+    EXPECT_TRUE(run.RestartPending()) << "no restart after a failure";
+    EXPECT_EQ(run.world.power.restarts, 0);
     if (c.expectedTail.empty()) {
       EXPECT_EQ(run.world.ui.shown.size(), c.silent ? 0u : 1u);
     } else {
@@ -225,7 +224,7 @@ TEST(MainFlow, NotAnAdministratorIsRefusedBeforeAnythingElse) {
     run.world.system.admin = false;
     run.world.system.version = OsVersion{4, 0, 0};
     EXPECT_EQ(run.Execute(), kExitNotAdministrator);
-    EXPECT_TRUE(run.world.steps.calls.empty());
+    EXPECT_TRUE(run.Programs().empty());
     EXPECT_EQ(run.world.installer.uiLevelSetToNone, 0);
     ASSERT_EQ(run.world.ui.shown.size(), silent ? 0u : 1u);
     if (!silent) {
@@ -252,7 +251,7 @@ TEST(MainFlow, HelpEndsTheRunWithZeroBeforeTheChecks) {
   ASSERT_EQ(run.world.ui.shown.size(), 1u);
   EXPECT_EQ(run.Box(0).caption, u"Справка");
   EXPECT_NE(run.Box(0).text.find(u"-cspargs"), std::u16string::npos);
-  EXPECT_TRUE(run.world.steps.calls.empty());
+  EXPECT_TRUE(run.Programs().empty());
 }
 
 TEST(MainFlow, AnEmptyTailLeavesTheCommandLineUnread) {
@@ -260,48 +259,48 @@ TEST(MainFlow, AnEmptyTailLeavesTheCommandLineUnread) {
   run.tail.clear();
   EXPECT_EQ(run.Execute(), 0u);
   EXPECT_EQ(run.world.commandLine.splits, 0);
+  ASSERT_EQ(run.world.ui.shown.size(), 2u);
   EXPECT_EQ(run.Box(0).text, Message(103));
 }
 
 struct DialogCase {
   std::vector<std::u16string> arguments;
-  bool shown;
+  bool cancelled;
+  int dialogs;
+  Calls installs;
+  std::size_t boxes;
 };
 
-TEST(MainFlow, SelectionDialogOnlyWithCspAndNotSilent) {
+TEST(MainFlow, SelectionDialogOnlyWithCspAndNotSilentAndItsCancelEndsTheRun) {
   const DialogCase cases[] = {
-      {{u"-csp", u"-selectDlg"}, true},
-      {{u"-selectDlg", u"-csp"}, true},
-      {{u"-selectDlg"}, false},
-      {{u"-csp", u"-selectDlg", u"-silent"}, false},
-      {{u"-csp"}, false},
+      {{u"-csp", u"-selectDlg"}, false, 1, {u"provider csp", u"plugin"}, 2},
+      {{u"-selectDlg", u"-csp", u"-ucsp"}, false, 1, {u"provider csp", u"provider ucsp", u"plugin"}, 2},
+      {{u"-csp", u"-selectDlg"}, true, 1, {}, 1},
+      {{u"-selectDlg"}, true, 0, {u"plugin"}, 2},
+      {{u"-ucsp", u"-selectDlg"}, true, 0, {u"provider ucsp", u"plugin"}, 2},
+      {{u"-csp", u"-selectDlg", u"-silent"}, true, 0, {u"provider csp", u"plugin"}, 0},
+      {{u"-csp"}, true, 0, {u"provider csp", u"plugin"}, 2},
   };
   for (const DialogCase& c : cases) {
     BootstrapperRun run(c.arguments);
+    run.world.ui.dialogCancelled = c.cancelled;
     EXPECT_EQ(run.Execute(), 0u);
-    const bool shown = !run.world.steps.calls.empty() && run.world.steps.calls.front() == u"dialog";
-    EXPECT_EQ(shown, c.shown);
+    EXPECT_EQ(run.world.ui.dialogs, c.dialogs);
+    EXPECT_EQ(run.Programs(), c.installs);
+    EXPECT_EQ(run.world.ui.shown.size(), c.boxes);
   }
-  BootstrapperRun cancelled({u"-csp", u"-selectDlg"});
-  cancelled.world.steps.selection = SelectionOutcome::kCancelled;
-  EXPECT_EQ(cancelled.Execute(), 0u);
-  EXPECT_EQ(cancelled.world.steps.calls, Calls{u"dialog"});
-  EXPECT_EQ(cancelled.world.ui.shown.size(), 1u);
 }
 
-TEST(MainFlow, OptionsReachTheStepsAsGiven) {
-  BootstrapperRun run({u"-csp", u"-CSPArgs", u"/qn", u"-ucsp", u"-UCSPArgs", u"/l*v x", u"-OrvexArgs", u"A=1", u"-reinstall",
-           u"-noupdate", u"-silent"});
+TEST(MainFlow, EveryStepGetsTheOptionsAsParsed) {
+  BootstrapperRun run({u"-csp", u"-CSPArgs", u"/qn", u"-ucsp", u"-UCSPArgs", u"/l*v x", u"-OrvexArgs", u"A=1",
+                       u"-reinstall", u"-silent"});
   EXPECT_EQ(run.Execute(), 0u);
-  ASSERT_EQ(run.world.steps.providerArguments.size(), 2u);
-  EXPECT_EQ(run.world.steps.providerArguments[0], u"/qn ");
-  EXPECT_EQ(run.world.steps.providerArguments[1], u"/l*v x ");
-  for (const auto& flags : run.world.steps.providerFlags) {
-    EXPECT_TRUE(flags.silent && flags.reinstall && flags.noUpdate);
-  }
-  EXPECT_EQ(run.world.steps.pluginArguments, u" A=1 ");
-  EXPECT_TRUE(run.world.steps.pluginSilent);
-  EXPECT_TRUE(run.world.steps.pluginReinstall);
+  EXPECT_EQ(run.world.processes.commandLines,
+            (Calls{u"csp\\Setup.exe -args \"/Lv! \"\"\"C:\\Temp\\csp_2026-03-05-14-07-09.log\"\"\" /qn \" -noreboot "
+                   u"-root -silent -reinstall",
+                   u"ucsp\\Setup.exe -args \"/qb /l*v x \" -noreboot -root -silent -reinstall",
+                   kMsiexec + u"/i \"D:\\dist\\x64\\orvexcom-x64.msi\" /Lv! "
+                              u"\"C:\\Temp\\orvexcom-x64.msi_2026-03-05-14-07-09.log\" REBOOT=R  /qb ADDNPORVEX=1 A=1 "}));
 }
 
 }  // namespace

@@ -81,6 +81,8 @@ TEST(VersionOrder, NumericFieldsWithOrdinalFallback) {
       {u"", u"1.0", -1},               {u"", u"", 0},                   {u"2.0.10b", u"2.0.9", -1},
       {u"2..1", u"2.0.1", -1},          {u"4294967295", u"4294967294", 1}, {u"4294967296", u"9", -1},
       {u"02.0", u"2.0", 0},            {u"-1", u"1", -1},
+      // A field at the 32-bit limit is still a number; one past it is text.
+      {u"4294967295", u"4294967295.0", 0}, {u"9", u"4294967295", -1}, {u"9", u"4294967296", 1},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(OrderVersions(WideString(c.package), WideString(c.installed)), c.order)
@@ -147,11 +149,22 @@ TEST(InstallLogPath, PiecesAndTheMissingTmp) {
       EXPECT_EQ(BuildInstallLogPath(missing.environment, missing.ui, WideString(u"csp"), silent, kept), 203u);
       EXPECT_EQ(fake::Text(kept), u"kept");
       EXPECT_EQ(missing.environment.output, u"");
-      EXPECT_EQ(missing.ui.shown.size(), silent ? 0u : 1u);
+      ASSERT_EQ(missing.ui.shown.size(), silent ? 0u : 1u);
       if (!silent) {
         EXPECT_EQ(missing.ui.shown[0].text, Message(144));
       }
     }
+  }
+}
+
+TEST(RebootMarker, OnlyAKeyThatOpensIsAPendingRestart) {
+  for (const Status failure : {5u, 2u, 1018u}) {  // access denied, not found, key deleted
+    fake::FakeRegistry registry;
+    registry.keys.insert(kRebootMarkerKey);
+    registry.openStatus = failure;
+    bool pending = true;
+    EXPECT_EQ(QueryRebootMarker(registry, pending), failure);
+    EXPECT_FALSE(pending) << failure;
   }
 }
 

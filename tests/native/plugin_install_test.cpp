@@ -28,14 +28,19 @@ struct PluginWorld : fake::FakeWorld {
     files.AddFile(kPackage);
     installer.packages[u"D:\\dist\\win32\\orvexcom-win32.msi"].properties[u"ProductVersion"] = u"2.0.10";
   }
-  void Install(const std::u16string& version, int featureState) {
-    installer.productStates[kProduct] = 5;
+  void Install(const std::u16string& version, int featureState, int productState = 5) {
+    installer.productStates[kProduct] = productState;
     installer.productInfo[kProduct + u"/VersionString"] = version;
     installer.featureStates[kProduct + u"/NPORVEX"] = featureState;
   }
   Status Run(const std::u16string& arguments, bool silent, bool reinstall) {
     Platform p = platform();
-    return InstallPluginPackage(p, WideString(arguments.c_str()), silent, logPath, reinstall);
+    InstallOptions options;
+    options.pluginArgs = WideString(arguments.c_str());
+    options.silent = silent;
+    options.reinstall = reinstall;
+    options.noUpdate = !reinstall;  // must not matter
+    return InstallPluginPackage(p, options, logPath);
   }
   WideString logPath;
 };
@@ -44,6 +49,7 @@ struct DecisionCase {
   const char* name;
   const char16_t* installed;  // null: not installed
   int featureState;
+  int productState;
   bool reinstall;
   bool silent;
   const char16_t* arguments;
@@ -56,27 +62,32 @@ struct DecisionCase {
 TEST(PluginDecision, PropertiesBoxesAndStatusByStateOrderAndFlags) {
   const char16_t* kReinstall = u" /qb REINSTALL=ALL REINSTALLMODE=vomus";
   const DecisionCase cases[] = {
-      {"fresh", nullptr, 0, false, false, u"", 0, 0, 0, u" /qb ADDNPORVEX=1"},
-      {"fresh, reinstall makes no difference", nullptr, 0, true, true, u" X=1", 0, 0, 0, u" /qb ADDNPORVEX=1 X=1"},
-      {"fresh, own quiet level", nullptr, 0, false, false, u" /qn", 0, 0, 0, u" ADDNPORVEX=1 /qn"},
-      {"fresh, capitals are not a quiet level", nullptr, 0, false, false, u" /QN", 0, 0, 0,
+      {"fresh", nullptr, 0, 5, false, false, u"", 0, 0, 0, u" /qb ADDNPORVEX=1"},
+      {"fresh, reinstall makes no difference", nullptr, 0, 5, true, true, u" X=1", 0, 0, 0, u" /qb ADDNPORVEX=1 X=1"},
+      {"fresh, own quiet level", nullptr, 0, 5, false, false, u" /qn", 0, 0, 0, u" ADDNPORVEX=1 /qn"},
+      {"fresh, capitals are not a quiet level", nullptr, 0, 5, false, false, u" /QN", 0, 0, 0,
        u" /qb ADDNPORVEX=1 /QN"},
-      {"update", u"2.0.9", 3, false, false, u"", 0, 0, 0, kReinstall},
-      {"update, plug-in feature absent", u"2.0.9", 2, false, true, u" A=1", 0, 0, 0,
+      {"update", u"2.0.9", 3, 5, false, false, u"", 0, 0, 0, kReinstall},
+      {"update, plug-in feature absent", u"2.0.9", 2, 5, false, true, u" A=1", 0, 0, 0,
        u" /qb REINSTALL=ALL REINSTALLMODE=vomus COMPADDLOCAL={A7D2F4E6-3B51-4C8A-9E07-6F2B81C5D934} A=1"},
-      {"same version, Yes", u"2.0.10", 3, false, false, u"", box::kIdYes, 147, 0, kReinstall},
-      {"same version, No", u"2.0.10", 3, false, false, u"", box::kIdNo, 147, 1602, nullptr},
-      {"same version, box not shown", u"2.0.10", 3, false, false, u"", 0, 147, 1602, nullptr},
-      {"same version, silent", u"2.0.10", 3, false, true, u"", 0, 0, 0, nullptr},
-      {"same version, reinstall", u"2.0.10", 3, true, false, u"", 0, 0, 0, kReinstall},
-      {"same version, extra zero field", u"2.0.10.0", 3, true, true, u"", 0, 0, 0, kReinstall},
-      {"newer installed", u"2.0.11", 3, true, false, u"", 0, 150, 0, nullptr},
-      {"newer installed, silent", u"10.0", 3, false, true, u"", 0, 0, 0, kReinstall},
+      {"same version, Yes", u"2.0.10", 3, 5, false, false, u"", box::kIdYes, 147, 0, kReinstall},
+      {"same version, No", u"2.0.10", 3, 5, false, false, u"", box::kIdNo, 147, 1602, nullptr},
+      {"same version, box not shown", u"2.0.10", 3, 5, false, false, u"", 0, 147, 1602, nullptr},
+      {"same version, silent", u"2.0.10", 3, 5, false, true, u"", 0, 0, 0, nullptr},
+      {"same version, reinstall", u"2.0.10", 3, 5, true, false, u"", 0, 0, 0, kReinstall},
+      {"same version, extra zero field", u"2.0.10.0", 3, 5, true, true, u"", 0, 0, 0, kReinstall},
+      {"newer installed", u"2.0.11", 3, 5, true, false, u"", 0, 150, 0, nullptr},
+      {"newer installed, silent", u"10.0", 3, 5, false, true, u"", 0, 0, 0, kReinstall},
+      {"advertised is not installed", u"2.0.11", 3, 1, false, false, u"", 0, 0, 0, u" /qb ADDNPORVEX=1"},
+      {"absent is not installed", u"2.0.10", 3, 2, false, false, u"", 0, 0, 0, u" /qb ADDNPORVEX=1"},
+      {"unknown is not installed", u"2.0.10", 3, -1, false, false, u"", 0, 0, 0, u" /qb ADDNPORVEX=1"},
+      {"local is not the default state", u"2.0.10", 3, 3, false, false, u"", 0, 0, 0, u" /qb ADDNPORVEX=1"},
+      {"update, feature advertised", u"1.9", 1, 5, false, false, u"", 0, 0, 0, kReinstall},
   };
   for (const DecisionCase& c : cases) {
     SCOPED_TRACE(c.name);
     PluginWorld world;
-    if (c.installed != nullptr) world.Install(c.installed, c.featureState);
+    if (c.installed != nullptr) world.Install(c.installed, c.featureState, c.productState);
     world.ui.answers = {c.answer};
     EXPECT_EQ(world.Run(c.arguments, c.silent, c.reinstall), c.status);
     if (c.box == 0) {
@@ -95,6 +106,9 @@ TEST(PluginDecision, PropertiesBoxesAndStatusByStateOrderAndFlags) {
       EXPECT_EQ(world.processes.commandLines[0], kMsiexec + u"/Lv! \"" + kLog + u"\" REBOOT=R " + c.properties);
     }
     EXPECT_TRUE(world.installer.openHandles.empty()) << "package handle closed";
+    // Only an update opens the package, and ignores the machine's state.
+    const bool compared = c.installed != nullptr && c.productState == 5;
+    EXPECT_EQ(world.installer.openOptions, compared ? std::vector<std::uint32_t>{1} : std::vector<std::uint32_t>{});
   }
 }
 
@@ -134,30 +148,42 @@ TEST(PluginMsiexec, CommandLineLogSwitchAndArchitecture) {
 }
 
 TEST(PluginMsiexec, SourceListAndSourceHashBeforeTheRun) {
-  for (const std::uint32_t minor : {1u, 2u}) {
+  const OsVersion versions[] = {{5, 2, 2}, {5, 2, 0}, {5, 1, 2}, {5, 0, 4},
+                                {5, 3, 0}, {6, 2, 0}, {10, 2, 0}, {4, 2, 0}};
+  for (const OsVersion& version : versions) {
+    const bool windows52 = version.major == 5 && version.minor == 2;
     PluginWorld world;
-    world.system.version = {5, minor, 2};
+    world.system.version = version;
     EXPECT_EQ(world.Run(u"", true, false), 0u);
     EXPECT_EQ(world.installer.calls, (std::vector<std::u16string>{u"clear sources " + kProduct,
                                                                   u"set source " + kProduct +
                                                                       u" PackageName=orvexcom-x64.msi"}));
-    EXPECT_EQ(world.installer.sourceListContexts[0], (std::pair<std::uint32_t, std::uint32_t>{4, 0}));
+    EXPECT_EQ(world.installer.sourceListContexts, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{4, 0}}));
     const std::vector<std::u16string> deleted =
-        minor == 2 ? std::vector<std::u16string>{u"C:\\Windows\\installer\\SourceHash" + kProduct}
+        windows52 ? std::vector<std::u16string>{u"C:\\Windows\\installer\\SourceHash" + kProduct}
                    : std::vector<std::u16string>{};
-    EXPECT_EQ(world.files.deleted, deleted) << "only on 5.2";
+    EXPECT_EQ(world.files.deleted, deleted) << "only on 5.2, not " << version.major << "." << version.minor;
   }
 }
 
 TEST(PluginMsiexec, RestartRequestsBecomeTheMarkerAndSuccess) {
-  const std::pair<Status, Status> cases[] = {{1641, 0}, {3010, 0}, {3011, 0}, {1602, 1602}, {1603, 1603}, {0, 0}};
-  for (const auto& [exitCode, status] : cases) {
+  struct Case {
+    Status exitCode;
+    bool started;
+    Status status;
+    bool marked;
+  };
+  const Case cases[] = {{1641, true, 0, true},        {3010, true, 0, true},        {3011, true, 0, true},
+                        {1602, true, 1602, false},    {1603, true, 1603, false},    {0, true, 0, false},
+                        {3012, true, 3012, false},    {1640, true, 1640, false},    {3010, false, 3010, false}};
+  for (const Case& c : cases) {
     PluginWorld world;
-    world.processes.results = {exitCode};
-    EXPECT_EQ(world.Run(u"", true, false), status) << exitCode;
+    world.processes.results = {c.exitCode};
+    world.processes.startFails = !c.started;
+    EXPECT_EQ(world.Run(u"", true, false), c.status) << c.exitCode;
     bool pending = false;
     (void)QueryRebootMarker(world.registry, pending);
-    EXPECT_EQ(pending, status == 0 && exitCode != 0) << exitCode;
+    EXPECT_EQ(pending, c.marked) << c.exitCode;
   }
 }
 

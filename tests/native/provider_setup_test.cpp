@@ -11,40 +11,63 @@
 namespace orvex {
 namespace {
 
-const std::u16string kLogSwitch = u"/Lv! \"\"\"C:\\Temp\\csp_2026-03-05-14-07-09.log\"\"\" ";
+std::u16string LogSwitch(const std::u16string& subdirectory) {
+  return u"/Lv! \"\"\"C:\\Temp\\" + subdirectory + u"_2026-03-05-14-07-09.log\"\"\" ";
+}
+
+Status Install(fake::FakeWorld& world, ProviderId provider, const InstallOptions& options) {
+  Platform platform = world.platform();
+  return InstallProvider(platform, provider, options);
+}
 
 struct CommandCase {
   const char16_t* arguments;
   bool silent, reinstall, noUpdate;
-  std::u16string expected;
+  std::u16string args;  // the -args value, with {log} for the provider's log switch
+  std::u16string flags;
 };
 
-TEST(ProviderSetup, CommandLineByArgumentsAndFlags) {
+TEST(ProviderSetup, CommandLineByProviderArgumentsAndFlags) {
   const CommandCase cases[] = {
-      {u"", true, true, false, u"csp\\Setup.exe -args \"/qb " + kLogSwitch + u"\" -noreboot -root -silent -reinstall"},
-      {u"/qn ", false, false, false, u"csp\\Setup.exe -args \"" + kLogSwitch + u"/qn \" -noreboot -root"},
-      {u"/QN ", false, false, true, u"csp\\Setup.exe -args \"/qb " + kLogSwitch + u"/QN \" -noreboot -root -noupdate"},
-      {u"/L*v C:\\p.log ", true, true, true,
-       u"csp\\Setup.exe -args \"/qb /L*v C:\\p.log \" -noreboot -root -silent -reinstall -noupdate"},
-      {u"DIR=C:/logs ", false, true, true,
-       u"csp\\Setup.exe -args \"/qb DIR=C:/logs \" -noreboot -root -reinstall -noupdate"},
+      {u"", true, true, false, u"/qb {log}", u" -silent -reinstall"},
+      {u"", false, false, true, u"/qb {log}", u" -noupdate"},
+      {u"", false, true, false, u"/qb {log}", u" -reinstall"},
+      {u"/qn ", false, false, false, u"{log}/qn ", u""},
+      {u"/QN ", false, false, true, u"/qb {log}/QN ", u" -noupdate"},
+      {u"a /q", false, false, false, u"{log}a /q", u""},
+      {u"/L*v C:\\p.log ", true, true, true, u"/qb /L*v C:\\p.log ", u" -silent -reinstall -noupdate"},
+      {u"DIR=C:/logs ", false, true, true, u"/qb DIR=C:/logs ", u" -reinstall -noupdate"},
+      {u"x/l", false, false, false, u"/qb x/l", u""},
   };
-  for (const CommandCase& c : cases) {
-    fake::FakeWorld world;
-    const WideString arguments(c.arguments);
-    Platform platform = world.platform();
-    EXPECT_EQ(InstallProvider(platform, WideString(u"csp"), arguments, c.silent, c.reinstall, c.noUpdate), 0u);
-    ASSERT_EQ(world.processes.commandLines.size(), 1u);
-    EXPECT_EQ(world.processes.commandLines[0], c.expected);
-    EXPECT_EQ(fake::Text(arguments), c.arguments) << "the caller's copy is unchanged";
+  for (const ProviderId provider : {kCsp, kUcsp}) {
+    const std::u16string subdirectory = provider == kCsp ? u"csp" : u"ucsp";
+    for (const CommandCase& c : cases) {
+      SCOPED_TRACE(testing::Message() << provider << " " << &c - cases);
+      fake::FakeWorld world;
+      InstallOptions options;
+      options.providerArgs[provider] = WideString(c.arguments);
+      options.providerArgs[1 - provider] = WideString(u"/other ");
+      options.silent = c.silent;
+      options.reinstall = c.reinstall;
+      options.noUpdate = c.noUpdate;
+      EXPECT_EQ(Install(world, provider, options), 0u);
+      std::u16string args = c.args;
+      const std::size_t log = args.find(u"{log}");
+      if (log != std::u16string::npos) args.replace(log, 5, LogSwitch(subdirectory));
+      ASSERT_EQ(world.processes.commandLines.size(), 1u);
+      EXPECT_EQ(world.processes.commandLines[0],
+                subdirectory + u"\\Setup.exe -args \"" + args + u"\" -noreboot -root" + c.flags);
+      EXPECT_EQ(fake::Text(options.providerArgs[provider]), c.arguments) << "the caller's copy is unchanged";
+    }
   }
 }
 
 TEST(ProviderSetup, QuietLevelComesFromTheArgumentsNotTheLogPath) {
   fake::FakeWorld world;
   world.environment.variables[u"TMP"] = u"/qnTemp";
-  Platform platform = world.platform();
-  EXPECT_EQ(InstallProvider(platform, WideString(u"csp"), WideString(u" A=1"), false, false, false), 0u);
+  InstallOptions options;
+  options.providerArgs[kCsp] = WideString(u" A=1");
+  EXPECT_EQ(Install(world, kCsp, options), 0u);
   ASSERT_EQ(world.processes.commandLines.size(), 1u);
   EXPECT_EQ(world.processes.commandLines[0],
             u"csp\\Setup.exe -args \"/qb /Lv! \"\"\"/qnTemp\\csp_2026-03-05-14-07-09.log\"\"\"  A=1\" -noreboot -root");
@@ -73,18 +96,17 @@ TEST(ProviderSetup, ExitCodesAndTheFailureBox) {
       world.processes.results = {c.code};
       world.processes.startFails = c.startFails;
       if (c.logExists) world.files.existing.insert(log);
-      Platform platform = world.platform();
-      EXPECT_EQ(InstallProvider(platform, WideString(u"ucsp"), WideString(), silent, false, false), c.status);
+      InstallOptions options;
+      options.silent = silent;
+      EXPECT_EQ(Install(world, kUcsp, options), c.status);
       if (c.status == 0 || silent) {
         EXPECT_TRUE(world.ui.shown.empty());
         continue;
       }
       ASSERT_EQ(world.ui.shown.size(), 1u);
-      std::u16string expected = Message(105) + u": " + fake::Text([&] {
-        WideString number;
-        number.AppendFormat(u"%u", c.status);
-        return number;
-      }()) + u".\n";
+      std::u16string expected = Message(105) + u": ";
+      for (const char digit : std::to_string(c.status)) expected += static_cast<char16_t>(digit);
+      expected += u".\n";
       if (c.logExists) expected += u"Install log: " + log;
       EXPECT_EQ(world.ui.shown[0].text, expected);
       EXPECT_EQ(world.ui.shown[0].caption, Message(129));
@@ -96,8 +118,7 @@ TEST(ProviderSetup, ExitCodesAndTheFailureBox) {
 TEST(ProviderSetup, MissingTmpRunsNothing) {
   fake::FakeWorld world;
   world.environment.variables.erase(u"TMP");
-  Platform platform = world.platform();
-  EXPECT_EQ(InstallProvider(platform, WideString(u"csp"), WideString(), false, false, false), 203u);
+  EXPECT_EQ(Install(world, kCsp, InstallOptions()), 203u);
   EXPECT_TRUE(world.processes.commandLines.empty());
   ASSERT_EQ(world.ui.shown.size(), 1u);
   EXPECT_EQ(world.ui.shown[0].text, Message(144)) << "message 105 is not shown";

@@ -52,6 +52,16 @@ TEST(WideString, AppendsWholeOrUpToCountAndToItself) {
   text.Append(text.c_str() + 12, 2);
   EXPECT_EQ(Text(text), u"abcdexyabcdexyxy");
 
+  // From its own buffer when the append must move the text elsewhere.
+  for (std::size_t from : {0u, 3u, 7u}) {
+    WideString full(u"abcdefgh");
+    full.Append(full.c_str() + from);
+    EXPECT_EQ(Text(full), u"abcdefgh" + std::u16string(u"abcdefgh").substr(from));
+    WideString counted(u"abcdefgh");
+    counted.Append(counted.c_str() + from, 8);
+    EXPECT_EQ(Text(counted), Text(full));
+  }
+
   WideString grown;
   for (int i = 0; i < 1000; ++i) grown.Append(u"0123456789");
   EXPECT_EQ(grown.Length(), 10000u);
@@ -88,6 +98,13 @@ TEST(WideString, RightFindAndFindLast) {
   EXPECT_EQ(path.Find(u"x64"), 8u);
   EXPECT_EQ(path.Find(u"X64"), WideString::npos) << "search is case-sensitive";
   EXPECT_EQ(path.Find(u"orvexcom-x64.msi!"), WideString::npos);
+  // Matches at the very end and of the whole text.
+  EXPECT_EQ(path.Find(u".msi"), path.Length() - 4);
+  EXPECT_EQ(WideString(u"abc").Find(u'c'), 2u);
+  EXPECT_EQ(WideString(u"a /l").Find(u"/l"), 2u);
+  EXPECT_EQ(WideString(u"/q").Find(u"/q"), 0u);
+  EXPECT_EQ(WideString(u"/").Find(u"/q"), WideString::npos);
+  EXPECT_EQ(WideString(u"xq").FindLast(u'x'), 0u);
   EXPECT_EQ(Text(path.Right(path.Length())), u"");
   EXPECT_EQ(Text(path.Right(1000)), u"");
   EXPECT_EQ(WideString(u"noslash").FindLast(u'\\'), WideString::npos);

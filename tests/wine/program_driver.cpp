@@ -165,15 +165,13 @@ HMODULE ProgramModule() {
   static HMODULE module = nullptr;
   if (module == nullptr) {
     module = LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    if (module != nullptr) AddMessageModule(module);
   }
   return module;
 }
 
 std::wstring Message(std::uint32_t id) {
-  ProgramModule();
   WideString text;
-  if (!LoadMessage(id, text)) return L"<no message " + std::to_wstring(id) + L">";
+  if (!LoadMessageFrom(ProgramModule(), id, text)) return L"<no message " + std::to_wstring(id) + L">";
   return std::wstring(reinterpret_cast<const wchar_t*>(text.c_str()), text.Length());
 }
 

@@ -99,9 +99,9 @@ std::wstring ProgramPath();
 std::wstring WorkDirectory();
 std::wstring Environment(const wchar_t* name);
 
-// The bootstrapper's file opened for its resources, once; its string table
-// becomes the first place LoadMessage looks, so tests compare with what the
-// program really shows. Null when it cannot be opened.
+// The bootstrapper's file opened for its resources, once; Message reads its
+// string table, so tests compare with what the program really shows. Null
+// when it cannot be opened.
 HMODULE ProgramModule();
 // A catalogue message as the program has it.
 std::wstring Message(std::uint32_t id);

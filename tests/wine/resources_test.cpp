@@ -39,9 +39,8 @@ HMODULE ProgramResources::module_ = nullptr;
 TEST_F(ProgramResources, StringTableHoldsExactlyTheCatalogue) {
   for (const MessageSourceEntry& entry : kMessageSource) {
     WideString text(u"unchanged");
-    ASSERT_TRUE(LoadMessage(entry.id, text)) << entry.id;
+    ASSERT_TRUE(LoadMessageFrom(module_, entry.id, text)) << entry.id;
     EXPECT_EQ(std::u16string(text.c_str(), text.Length()), std::u16string(entry.text)) << entry.id;
-    EXPECT_EQ(FindMessageModule(entry.id), module_);
   }
   // Every other number of the blocks in use, and beyond, loads nothing.
   for (std::uint32_t id = 0; id < 16 * 12; ++id) {
@@ -49,7 +48,7 @@ TEST_F(ProgramResources, StringTableHoldsExactlyTheCatalogue) {
     for (const MessageSourceEntry& entry : kMessageSource) inCatalogue |= entry.id == id;
     if (inCatalogue) continue;
     WideString text(u"unchanged");
-    EXPECT_FALSE(LoadMessage(id, text)) << id;
+    EXPECT_FALSE(LoadMessageFrom(module_, id, text)) << id;
     EXPECT_EQ(std::u16string(text.c_str()), u"unchanged") << id;
   }
 }

@@ -1,0 +1,60 @@
+#include "app/switches.h"
+
+#include "resources/message_ids.h"
+
+namespace orvex {
+
+const Provider kProviders[kProviderCount] = {
+    {u"csp", u"-csp", u"-CSPArgs",
+     u"  -cspargs \"<args>\"\tдополнителные параметры\n\t\t\tкомандной строки (<args>) для\n\t\t\tвызова msiexec /i "
+     u"при установке\n\t\t\tпакета MSI Велтон CSP\n",
+     {kMsgConfirmCsp, kMsgRestartCsp, kMsgDoneCsp}},
+    {u"ucsp", u"-ucsp", u"-UCSPArgs",
+     u"  -ucspargs \"<args>\"\tдополнительные параметры\n\t\t\tкомандной строки (<args>) для\n\t\t\tвызова msiexec /i "
+     u"при установке\n\t\t\tпакета MSI Велтон УЭК CSP\n",
+     {kMsgConfirmUcsp, kMsgRestartUcsp, kMsgDoneUcsp}},
+};
+
+const RunTexts kPluginOnlyTexts = {kMsgConfirmPlugin, kMsgRestartPlugin, kMsgDonePlugin};
+
+const ProviderSetTexts kProviderSetTexts[] = {
+    {1u << kCsp | 1u << kUcsp, {kMsgConfirmCspUcsp, kMsgRestartCspUcsp, kMsgDoneCspUcsp}},
+};
+
+const std::size_t kProviderSetCount = sizeof(kProviderSetTexts) / sizeof(kProviderSetTexts[0]);
+
+const SwitchRule kSwitches[] = {
+    {u"-help", Match::kIgnoreAsciiCase, Effect::kHelp, nullptr, nullptr, kNoProvider, false, nullptr},
+    {u"--help", Match::kIgnoreAsciiCase, Effect::kHelp, nullptr, nullptr, kNoProvider, false, nullptr},
+    {u"/help", Match::kIgnoreAsciiCase, Effect::kHelp, nullptr, nullptr, kNoProvider, false, nullptr},
+    {u"-OrvexArgs", Match::kIgnoreAsciiCase, Effect::kAppendSpacedValue, nullptr, &InstallOptions::pluginArgs,
+     kNoProvider, false,
+     u"  -orvexargs \"<args>\"\tдополнительные параметры\n\t\t\tкомандной строки(<args>) для\n\t\t\tвызова msiexec /i "
+     u"при установке\n\t\t\tпакета MSI плагина\n"},
+    {u"-reinstall", Match::kExact, Effect::kSetFlag, &InstallOptions::reinstall, nullptr, kNoProvider, false,
+     u"  -reinstall\t\t\tпереустановка продукта\n"},
+    {u"-silent", Match::kIgnoreAsciiCase, Effect::kSetFlag, &InstallOptions::silent, nullptr, kNoProvider, false,
+     u"  -silent\t\t\tподавить диалоговые окна\n\t\t\tбутстраппера\n"},
+    {u"-norestart", Match::kIgnoreAsciiCase, Effect::kSetFlag, &InstallOptions::noRestart, nullptr, kNoProvider,
+     false, u"  -norestart\t\tподавить перезагрузку, если она\n\t\t\tбудет необходима\n"},
+    {u"-noupdate", Match::kExact, Effect::kSetFlag, &InstallOptions::noUpdate, nullptr, kNoProvider, false, nullptr},
+    {u"-selectDlg", Match::kIgnoreAsciiCase, Effect::kSetFlag, &InstallOptions::selectDialog, nullptr, kCsp, false,
+     u"  -selectDlg\tвывести диалог выбора конфигурации Велтон CSP\n"},
+    {u"-KC", Match::kIgnoreAsciiCase, Effect::kConsumeValue, nullptr, nullptr, kCsp, true,
+     u"  -KC\t\t\tуровень KC Велтон CSP\n"},
+    {u"-Lang", Match::kIgnoreAsciiCase, Effect::kConsumeValue, nullptr, nullptr, kCsp, true,
+     u"  -Lang\t\t\tязык Велтон CSP\n"},
+};
+
+const std::size_t kSwitchCount = sizeof(kSwitches) / sizeof(kSwitches[0]);
+
+const char16_t kHelpOpening[] =
+    u"Установщик Велтон ЭЦП Browser plug-in.\n"
+    u"При запуске без параметров осуществляет установку с параметрами по умолчанию.\n"
+    u"\n"
+    u"Возможные параметры командной строки:\n"
+    u"  -?\t\t\tвывести данную справку\n";
+
+const char16_t kHelpCaption[] = u"Справка";
+
+}  // namespace orvex
