@@ -3,10 +3,10 @@
 #
 #   OUTDIR/x64/orvexcom-x64.msi      plug-in package, 64-bit
 #   OUTDIR/win32/orvexcom-win32.msi  plug-in package, 32-bit
-#   OUTDIR/csp/Setup.exe             provider setup stand-ins (setup_stub.c)
-#   OUTDIR/ucsp/Setup.exe
+#   OUTDIR/csp/Setup.exe             provider setup stand-ins (setup_stub.c),
+#   OUTDIR/ucsp/Setup.exe            one for each row of the provider table
 #
-# Only those four sub-directories are replaced; anything else in OUTDIR (the
+# Only those sub-directories are replaced; anything else in OUTDIR (the
 # bootstrapper under test, say) is left alone, so reruns are safe.
 set -euo pipefail
 
@@ -68,10 +68,12 @@ command -v i686-w64-mingw32-gcc >/dev/null || missing+=(g++-mingw-w64-i686)
 ((${#missing[@]} == 0)) || die "missing Debian packages: ${missing[*]} (apt-get install ${missing[*]})"
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$here/providers.sh"
+mapfile -t providers < <(provider_dirs)
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 stage="$work/dist"
-mkdir -p "$stage"/{x64,win32,csp,ucsp}
+mkdir -p "$stage"/{x64,win32}
 
 # Condition rows and the database codepage can only come in as tables.
 printf 'Feature_\tLevel\tCondition\ns38\ti2\tS255\nCondition\tFeature_\tLevel\nNPORVEX\t1\tADDNPORVEX\n' \
@@ -151,12 +153,16 @@ build_msi() {  # ARCH(x64|x86) OUTPUT
 build_msi x64 "$stage/x64/orvexcom-x64.msi"
 build_msi x86 "$stage/win32/orvexcom-win32.msi"
 
+# 32-bit, so that it runs on either kind of Windows.
 i686-w64-mingw32-gcc -municode -mwindows -static -Os -s \
-    -o "$stage/csp/Setup.exe" "$here/setup_stub.c"
-cp "$stage/csp/Setup.exe" "$stage/ucsp/Setup.exe"
+    -o "$work/Setup.exe" "$here/setup_stub.c"
+for provider in "${providers[@]}"; do
+    mkdir -p "$stage/$provider"
+    cp "$work/Setup.exe" "$stage/$provider/Setup.exe"
+done
 
 mkdir -p "$outdir"
-for sub in x64 win32 csp ucsp; do
+for sub in x64 win32 "${providers[@]}"; do
     rm -rf "${outdir:?}/$sub"
     mv "$stage/$sub" "$outdir/$sub"
 done

@@ -223,7 +223,7 @@ for kind in small payload; do
   pkg=$(win "$dist/x64/orvexcom-x64.msi")
   for bits in 32 64; do
     say "install ratio, $kind package, $bits-bit program (${runs_of[$bits]} runs each)"
-    # The bootstrapper's own command line (install/plugin_msiexec.cpp):
+    # The bootstrapper's own command line (install/plugin_package.cpp):
     # msiexec /i PACKAGE /Lv! LOG REBOOT=R ADDNPORVEX=1 /qn
     bench "install-$kind-$bits" "${runs_of[$bits]}" "$prepare_uninstall" \
       bootstrapper "$(q --dir "$(win "$dist")" --expect 0 -- "$(win "$dist/${boot_of[$bits]}")" -silent -OrvexArgs "/$ui")" \

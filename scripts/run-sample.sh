@@ -174,9 +174,11 @@ if ! read_results; then
   read_results || echo "run-sample.sh: the prefix did not answer every question after the run" >&2
 fi
 describe_product
-logs=""
+logs="" provider_logs=()
+source samples/providers.sh
+for provider in $(provider_dirs); do provider_logs+=(-o -name "${provider}_*.log"); done
 [[ -n $tmp_unix ]] && logs=$(find "$tmp_unix" -maxdepth 1 -type f \
-  \( -name 'orvexcom-*.msi_*.log' -o -name 'csp_*.log' -o -name 'ucsp_*.log' \) -newer "$start_mark" | sort)
+  \( -name 'orvexcom-*.msi_*.log' "${provider_logs[@]}" \) -newer "$start_mark" | sort)
 if [[ -n $logs ]]; then
   sed 's/^/install log: /' <<<"$logs"
 else

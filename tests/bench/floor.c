@@ -53,7 +53,7 @@ static int decide(HMODULE msi, const wchar_t *product, const wchar_t *package)
     return status;
 }
 
-/* The bootstrapper's bytes (install/plugin_msiexec.cpp), first installation. */
+/* The bootstrapper's bytes (install/plugin_package.cpp), first installation. */
 static int install(const wchar_t *system_dir, const wchar_t *package, const wchar_t *log, const wchar_t *ui)
 {
     wchar_t command[4 * MAX_PATH] = L"";
