@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "expected_help.h"
 #include "fake/fake_platform.h"
 
 namespace orvex {
@@ -115,27 +116,10 @@ TEST(CommandLine, NoArgumentsOrAFailedSplitAreValid) {
   EXPECT_EQ(ParseArguments(ArgumentArray{}, options), ParseOutcome::kValid);
 }
 
-// The help texts whole, as users have always seen them.
-const std::u16string kHelpCommon =
-    u"Установщик Велтон ЭЦП Browser plug-in.\n"
-    u"При запуске без параметров осуществляет установку с параметрами по умолчанию.\n\n"
-    u"Возможные параметры командной строки:\n"
-    u"  -?\t\t\tвывести данную справку\n"
-    u"  -orvexargs \"<args>\"\tдополнительные параметры\n\t\t\tкомандной строки(<args>) для\n\t\t\tвызова msiexec "
-    u"/i при установке\n\t\t\tпакета MSI плагина\n"
-    u"  -reinstall\t\t\tпереустановка продукта\n"
-    u"  -silent\t\t\tподавить диалоговые окна\n\t\t\tбутстраппера\n"
-    u"  -norestart\t\tподавить перезагрузку, если она\n\t\t\tбудет необходима\n";
-const std::u16string kHelpCspArgs =
-    u"  -cspargs \"<args>\"\tдополнителные параметры\n\t\t\tкомандной строки (<args>) для\n\t\t\tвызова msiexec /i "
-    u"при установке\n\t\t\tпакета MSI Велтон CSP\n";
-const std::u16string kHelpUcspArgs =
-    u"  -ucspargs \"<args>\"\tдополнительные параметры\n\t\t\tкомандной строки (<args>) для\n\t\t\tвызова msiexec /i "
-    u"при установке\n\t\t\tпакета MSI Велтон УЭК CSP\n";
-const std::u16string kHelpCspOthers =
-    u"  -selectDlg\tвывести диалог выбора конфигурации Велтон CSP\n"
-    u"  -KC\t\t\tуровень KC Велтон CSP\n"
-    u"  -Lang\t\t\tязык Велтон CSP\n";
+const std::u16string kHelpCommon = ORVEX_HELP_COMMON(u);
+const std::u16string kHelpCspArgs = ORVEX_HELP_CSP_ARGS(u);
+const std::u16string kHelpUcspArgs = ORVEX_HELP_UCSP_ARGS(u);
+const std::u16string kHelpCspOthers = ORVEX_HELP_CSP_OTHERS(u);
 
 TEST(HelpText, WholeTextByTheProvidersAskedFor) {
   const std::pair<std::vector<std::u16string>, std::u16string> cases[] = {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "program_driver.h"
+#include "tests/expected_help.h"
 
 namespace orvex {
 namespace {
@@ -23,27 +24,10 @@ class Bootstrapper : public ::testing::Test {
   }
 };
 
-// The help box's text, whole: the common part, then each provider's lines.
-const std::wstring kHelpCommon =
-    L"Установщик Велтон ЭЦП Browser plug-in.\n"
-    L"При запуске без параметров осуществляет установку с параметрами по умолчанию.\n\n"
-    L"Возможные параметры командной строки:\n"
-    L"  -?\t\t\tвывести данную справку\n"
-    L"  -orvexargs \"<args>\"\tдополнительные параметры\n\t\t\tкомандной строки(<args>) для\n\t\t\tвызова msiexec "
-    L"/i при установке\n\t\t\tпакета MSI плагина\n"
-    L"  -reinstall\t\t\tпереустановка продукта\n"
-    L"  -silent\t\t\tподавить диалоговые окна\n\t\t\tбутстраппера\n"
-    L"  -norestart\t\tподавить перезагрузку, если она\n\t\t\tбудет необходима\n";
-const std::wstring kHelpCsp =
-    L"  -cspargs \"<args>\"\tдополнителные параметры\n\t\t\tкомандной строки (<args>) для\n\t\t\tвызова msiexec /i "
-    L"при установке\n\t\t\tпакета MSI Велтон CSP\n";
-const std::wstring kHelpUcsp =
-    L"  -ucspargs \"<args>\"\tдополнительные параметры\n\t\t\tкомандной строки (<args>) для\n\t\t\tвызова msiexec /i "
-    L"при установке\n\t\t\tпакета MSI Велтон УЭК CSP\n";
-const std::wstring kHelpCspOthers =
-    L"  -selectDlg\tвывести диалог выбора конфигурации Велтон CSP\n"
-    L"  -KC\t\t\tуровень KC Велтон CSP\n"
-    L"  -Lang\t\t\tязык Велтон CSP\n";
+const std::wstring kHelpCommon = ORVEX_HELP_COMMON(L);
+const std::wstring kHelpCsp = ORVEX_HELP_CSP_ARGS(L);
+const std::wstring kHelpUcsp = ORVEX_HELP_UCSP_ARGS(L);
+const std::wstring kHelpCspOthers = ORVEX_HELP_CSP_OTHERS(L);
 
 struct HelpCase {
   const wchar_t* arguments;
