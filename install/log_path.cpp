@@ -42,10 +42,6 @@ Status ReadEnvironmentText(Environment& environment, const char16_t* name, WideS
   return kStatusEnvironmentNotFound;
 }
 
-bool HoldsLogSwitch(const WideString& options) noexcept {
-  return options.Find(u"/l") != WideString::npos || options.Find(u"/L") != WideString::npos;
-}
-
 void MakeLogTimestamp(Environment& environment, WideString& timestamp) noexcept {
   const CalendarTime now = environment.LocalNow();
   WideString text;

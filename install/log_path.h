@@ -15,11 +15,6 @@ namespace orvex {
 // standard output, so a caller that redirected it can find the log.
 void MakeLogTimestamp(Environment& environment, WideString& timestamp) noexcept;
 
-// True when installer options already carry a log switch of their own: the
-// two characters "/l" or "/L" anywhere, a value such as C:/logs included.
-// The options then keep the log in the user's hands.
-[[nodiscard]] bool HoldsLogSwitch(const WideString& options) noexcept;
-
 // %TMP%\<prefix>_<timestamp>.log, with TMP exactly as stored. On failure
 // (TMP missing) shows message 144 unless silent, returns the Windows error
 // and leaves path as it was.
