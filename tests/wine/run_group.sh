@@ -26,7 +26,7 @@ shift
 source "$(dirname "$0")/wine_common.sh"
 wine=("$WINE")
 [[ -z $locale ]] || wine=(env "LC_ALL=$locale" "$WINE")
-if [[ $ORVEX_WINDOWS == 32 ]]; then export ORVEX_PACKAGE_ARCH=win32; else export ORVEX_PACKAGE_ARCH=x64; fi
+export ORVEX_PACKAGE_ARCH=$PACKAGE_ARCH
 
 template=$(template_prefix "$state")
 [[ -f $template/.orvex-template-ready ]] || { echo "the template fixture did not run"; exit 1; }

@@ -4,12 +4,13 @@
 # ORVEX_WINDOWS says which Windows a prefix is: 64 (the default: 64-bit
 # Windows with WoW64, where both programs run) or 32 (32-bit Windows, made
 # with WINEARCH=win32, where only 32-bit programs run). $WINE is the loader
-# for that kind; WINE64 stays the 64-bit one.
+# for that kind (WINE64 stays the 64-bit one), $TEMPLATE_NAME its template
+# prefix in a state directory, $PACKAGE_ARCH the package flavour it needs.
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 case ${ORVEX_WINDOWS:-64} in
-  64) WINE=$WINE64; unset WINEARCH ;;
-  32) WINE=/usr/lib/wine/wine; export WINEARCH=win32 ;;
+  64) WINE=$WINE64 TEMPLATE_NAME=template PACKAGE_ARCH=x64; unset WINEARCH ;;
+  32) WINE=/usr/lib/wine/wine TEMPLATE_NAME=template-win32 PACKAGE_ARCH=win32; export WINEARCH=win32 ;;
   *) echo "ORVEX_WINDOWS must be 64 or 32, not $ORVEX_WINDOWS" >&2; return 2 ;;
 esac
 export WINELOADER=$WINE
@@ -18,9 +19,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # The template prefix of the kind of Windows in ORVEX_WINDOWS, in STATE_DIR.
-template_prefix() {
-  if [[ ${ORVEX_WINDOWS:-64} == 32 ]]; then echo "$1/template-win32"; else echo "$1/template"; fi
-}
+template_prefix() { echo "$1/$TEMPLATE_NAME"; }
 
 # Windows path of a Unix file: Wine maps drive Z: to the root.
 windows_path() {
