@@ -12,7 +12,7 @@ packages=(
   xvfb xauth                                         # a display for its boxes
   fonts-wine                                         # Wine's Tahoma and Marlett for the pictures
   wixl msitools                                      # the sample packages
-  python3                                            # the icon script
+  python3 python3-pefile                             # the icon script; the image check
   osslsigncode openssl git                           # signing and checking a release
   hyperfine                                          # scripts/bench.sh: medians of repeated runs
 )
