@@ -101,7 +101,7 @@ Status FindPackageFile(FileSystem& files, Environment& environment, const WideSt
 
     WideString current;
     char16_t* buffer = current.GetBuffer(kPathUnits);
-    const std::uint32_t length = environment.GetCurrentDirectory(kPathUnits, buffer);
+    const std::uint32_t length = environment.CurrentDirectory(kPathUnits, buffer);
     if (length == 0) return environment.LastError();
     // A larger answer is the size the directory would need: it does not fit.
     if (length >= kPathUnits) return kStatusPathTooLong;

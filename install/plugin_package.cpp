@@ -69,7 +69,7 @@ WideString MsiexecCommandLine(const WideString& systemDirectory, const WideStrin
 Status ReadSystemDirectory(Environment& environment, WideString& directory) noexcept {
   WideString read;
   char16_t* buffer = read.GetBuffer(kPathUnits);
-  const std::uint32_t length = environment.GetSystemDirectory(buffer, kPathUnits - 1);
+  const std::uint32_t length = environment.SystemDirectory(buffer, kPathUnits - 1);
   if (length == 0) {
     const Status error = environment.LastError();
     return error != 0 ? error : kStatusPathTooLong;
@@ -90,7 +90,7 @@ void RemoveSourceHashFile(Platform& platform, const WideString& productCode) noe
   (void)ReadEnvironmentText(platform.environment, u"WINDIR", path);
   path.Append(u"\\installer\\SourceHash");
   path.Append(productCode);
-  (void)platform.files.DeleteFile(path);
+  (void)platform.files.RemoveFile(path);
 }
 
 }  // namespace

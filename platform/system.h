@@ -106,7 +106,7 @@ class FileSystem {
   [[nodiscard]] virtual bool FindFirst(const WideString& pattern, FoundEntry& entry, SearchHandle& search) noexcept = 0;
   [[nodiscard]] virtual bool FindNext(SearchHandle search, FoundEntry& entry) noexcept = 0;
   virtual void FindClose(SearchHandle search) noexcept = 0;
-  [[nodiscard]] virtual bool DeleteFile(const WideString& path) noexcept = 0;
+  [[nodiscard]] virtual bool RemoveFile(const WideString& path) noexcept = 0;
 
  protected:
   ~FileSystem() = default;
@@ -128,8 +128,8 @@ class Environment {
   [[nodiscard]] virtual std::uint32_t GetVariable(const char16_t* name, char16_t* buffer,
                                                   std::uint32_t size) noexcept = 0;
   // As GetSystemDirectoryW and GetCurrentDirectoryW.
-  [[nodiscard]] virtual std::uint32_t GetSystemDirectory(char16_t* buffer, std::uint32_t size) noexcept = 0;
-  [[nodiscard]] virtual std::uint32_t GetCurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept = 0;
+  [[nodiscard]] virtual std::uint32_t SystemDirectory(char16_t* buffer, std::uint32_t size) noexcept = 0;
+  [[nodiscard]] virtual std::uint32_t CurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept = 0;
   // The error of the last call that failed.
   [[nodiscard]] virtual Status LastError() noexcept = 0;
   // The local calendar time of the current moment.

@@ -8,11 +8,11 @@ std::uint32_t Win32Environment::GetVariable(const char16_t* name, char16_t* buff
   return ::GetEnvironmentVariableW(Wide(name), Wide(buffer), size);
 }
 
-std::uint32_t Win32Environment::GetSystemDirectory(char16_t* buffer, std::uint32_t size) noexcept {
+std::uint32_t Win32Environment::SystemDirectory(char16_t* buffer, std::uint32_t size) noexcept {
   return ::GetSystemDirectoryW(Wide(buffer), size);
 }
 
-std::uint32_t Win32Environment::GetCurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept {
+std::uint32_t Win32Environment::CurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept {
   return ::GetCurrentDirectoryW(size, Wide(buffer));
 }
 

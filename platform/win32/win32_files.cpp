@@ -38,7 +38,7 @@ void Win32FileSystem::FindClose(SearchHandle search) noexcept {
   ::FindClose(reinterpret_cast<HANDLE>(search));
 }
 
-bool Win32FileSystem::DeleteFile(const WideString& path) noexcept {
+bool Win32FileSystem::RemoveFile(const WideString& path) noexcept {
   return ::DeleteFileW(Wide(path.c_str())) != FALSE;
 }
 

@@ -37,14 +37,14 @@ class Win32FileSystem final : public FileSystem {
   bool FindFirst(const WideString& pattern, FoundEntry& entry, SearchHandle& search) noexcept override;
   bool FindNext(SearchHandle search, FoundEntry& entry) noexcept override;
   void FindClose(SearchHandle search) noexcept override;
-  bool DeleteFile(const WideString& path) noexcept override;
+  bool RemoveFile(const WideString& path) noexcept override;
 };
 
 class Win32Environment final : public Environment {
  public:
   std::uint32_t GetVariable(const char16_t* name, char16_t* buffer, std::uint32_t size) noexcept override;
-  std::uint32_t GetSystemDirectory(char16_t* buffer, std::uint32_t size) noexcept override;
-  std::uint32_t GetCurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept override;
+  std::uint32_t SystemDirectory(char16_t* buffer, std::uint32_t size) noexcept override;
+  std::uint32_t CurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept override;
   Status LastError() noexcept override;
   CalendarTime LocalNow() noexcept override;
   void WriteStandardOutput(const WideString& text) noexcept override;

@@ -153,7 +153,7 @@ class FakeFileSystem final : public FileSystem {
 
   void FindClose(SearchHandle search) noexcept override { searches.erase(search); }
 
-  bool DeleteFile(const WideString& path) noexcept override {
+  bool RemoveFile(const WideString& path) noexcept override {
     deleted.push_back(Text(path));
     for (auto it = entries.begin(); it != entries.end(); ++it) {
       if (!it->directory && SameName(it->path, Text(path))) {
@@ -198,14 +198,14 @@ class FakeEnvironment final : public Environment {
     lastError = 203;  // ERROR_ENVVAR_NOT_FOUND
     return 0;
   }
-  std::uint32_t GetSystemDirectory(char16_t* buffer, std::uint32_t size) noexcept override {
+  std::uint32_t SystemDirectory(char16_t* buffer, std::uint32_t size) noexcept override {
     if (systemDirectoryError != 0) {
       lastError = systemDirectoryError;
       return 0;
     }
     return Copy(systemDirectory, buffer, size);
   }
-  std::uint32_t GetCurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept override {
+  std::uint32_t CurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept override {
     if (currentDirectoryError != 0) {
       lastError = currentDirectoryError;
       return 0;

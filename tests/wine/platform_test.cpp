@@ -68,9 +68,9 @@ TEST(Win32Platform, EnvironmentFollowsTheWindowsBufferConventions) {
   EXPECT_EQ(environment.LastError(), static_cast<Status>(ERROR_ENVVAR_NOT_FOUND));
 
   char16_t directory[MAX_PATH];
-  const std::uint32_t length = environment.GetSystemDirectory(directory, MAX_PATH - 1);
+  const std::uint32_t length = environment.SystemDirectory(directory, MAX_PATH - 1);
   EXPECT_EQ(std::u16string(directory, length), U16(SystemDirectory()));
-  EXPECT_GT(environment.GetCurrentDirectory(MAX_PATH, directory), 0u);
+  EXPECT_GT(environment.CurrentDirectory(MAX_PATH, directory), 0u);
 
   SYSTEMTIME before;
   GetLocalTime(&before);
@@ -111,9 +111,9 @@ TEST(Win32Platform, FileSearchListsEntriesWithoutRegardToCase) {
 
   const WideString path(U16(file).c_str());
   EXPECT_TRUE(files.PathExists(path));
-  EXPECT_TRUE(files.DeleteFile(path));
+  EXPECT_TRUE(files.RemoveFile(path));
   EXPECT_FALSE(files.PathExists(path));
-  EXPECT_FALSE(files.DeleteFile(path));
+  EXPECT_FALSE(files.RemoveFile(path));
 }
 
 TEST(Win32Platform, RegistryKeysInTheThirtyTwoBitView) {
