@@ -28,7 +28,7 @@ feature=NPORVEX
 die() { echo "run-sample.sh: $*" >&2; exit 2; }
 trap 'echo "run-sample.sh: line $LINENO failed" >&2' ERR
 
-fresh=0 answer=yes dist_options=() program=win32 windows=64
+fresh=0 answer=yes dist_options=() program="" windows=64
 while (($#)); do
   case $1 in
     --fresh) fresh=1; shift; continue ;;
@@ -44,9 +44,19 @@ while (($#)); do
     *) dist_options+=("$name" "$value") ;;
   esac
 done
-[[ $program == win32 || $windows == 64 ]] || die "32-bit Windows runs only the 32-bit program (--program win32)"
+[[ $program != win64 || $windows == 64 ]] || die "32-bit Windows runs only the 32-bit program (--program win32)"
 
 bash scripts/setup.sh
+# Wine's 32-bit half is a 32-bit Linux program, which some machines' kernels
+# cannot run: there only the 64-bit program runs, on 64-bit Windows.
+probe_cc=i686-w64-mingw32-gcc probe_name=msiprobe32.exe
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  no32="this machine cannot run 32-bit Linux programs, so Wine starts no 32-bit Windows program"
+  [[ $program != win32 && $windows == 64 ]] || die "$no32"
+  [[ -n $program ]] || echo "run-sample.sh: $no32: running the 64-bit program"
+  program=win64 probe_cc=x86_64-w64-mingw32-gcc probe_name=msiprobe64.exe
+fi
+program=${program:-win32}
 cmake --preset "$program" >/dev/null
 cmake --build --preset "$program" --target orvexplugin orvex_launch >/dev/null
 
@@ -60,11 +70,11 @@ echo "sample distribution: $dist (version $dist_version)"
 
 # Reads the installed state of the plug-in product: msiprobe is rebuilt only
 # when its source changed.
-# 32-bit, so that it runs on either kind of Windows.
-probe=$state/tools/msiprobe32.exe
+# 32-bit where it can be, so that it runs on either kind of Windows.
+probe=$state/tools/$probe_name
 if [[ ! -f $probe || samples/tools/msiprobe.c -nt $probe ]]; then
   mkdir -p "$state/tools"
-  i686-w64-mingw32-gcc -municode -static -Os -s -o "$probe" samples/tools/msiprobe.c -lmsi
+  "$probe_cc" -municode -static -Os -s -o "$probe" samples/tools/msiprobe.c -lmsi
 fi
 
 export ORVEX_WINDOWS=$windows

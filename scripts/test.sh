@@ -15,7 +15,7 @@ for preset in native native-asan fuzz win32 win64; do
 done
 
 failed=()
-passed_count=0 failed_count=0
+passed_count=0 failed_count=0 skipped_count=0
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 for preset in native native-asan fuzz win32 win64; do
@@ -27,8 +27,11 @@ for preset in native native-asan fuzz win32 win64; do
   ctest --preset "$preset" -j"$jobs" 2>&1 | tee "$log" || true
   summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
   if [[ $summary =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+    # A skipped test (a machine that cannot run it) counts as neither.
+    skipped=$(grep -c '(Skipped)$' "$log" || true)
     failed_count=$((failed_count + BASH_REMATCH[1]))
-    passed_count=$((passed_count + BASH_REMATCH[2] - BASH_REMATCH[1]))
+    passed_count=$((passed_count + BASH_REMATCH[2] - BASH_REMATCH[1] - skipped))
+    skipped_count=$((skipped_count + skipped))
     ((BASH_REMATCH[1] == 0)) || failed+=("$preset")
   else
     failed+=("$preset")  # ctest could not run at all
@@ -37,5 +40,5 @@ done
 
 echo "=== whole run: $((SECONDS - start)) s"
 ((${#failed[@]} == 0)) || echo "FAILED test presets: ${failed[*]}"
-echo "total: $passed_count passed, $failed_count failed"
+echo "total: $passed_count passed, $failed_count failed, $skipped_count skipped"
 ((${#failed[@]} == 0))

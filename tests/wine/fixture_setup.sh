@@ -39,6 +39,10 @@ make_template() {
   source "$here/wine_common.sh"
   template=$(template_prefix "$state")
   stamp=$template/.orvex-template-ready
+  if [[ $1 == 32 ]] && ! runs_32bit_programs; then
+    echo "no 32-bit Windows prefix: this machine cannot run 32-bit Linux programs"
+    return
+  fi
   if [[ -f $stamp ]]; then
     echo "template prefix $template reused"
     return

@@ -18,6 +18,18 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko prompts when a prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# Wine's 32-bit half is a 32-bit Linux program, and some machines' kernels
+# run none ("Exec format error"): there no 32-bit Windows program starts, in
+# either kind of prefix, and only the 64-bit program can be tested.
+runs_32bit_programs() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+# skip_without_32bit WHAT: on such a machine, says so and ends the test with
+# ctest's skip code.
+skip_without_32bit() {
+  runs_32bit_programs && return 0
+  echo "SKIPPED: $1: this machine cannot run 32-bit Linux programs, so Wine starts no 32-bit Windows program"
+  exit 77
+}
+
 # The template prefix of the kind of Windows in ORVEX_WINDOWS, in STATE_DIR.
 template_prefix() { echo "$1/$TEMPLATE_NAME"; }
 
