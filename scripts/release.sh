@@ -3,12 +3,13 @@
 #   orvexplugin.exe       the 32-bit program, the one users get
 #   orvexplugin-x64.exe   the same program built for 64-bit Windows
 #   SHA256SUMS            checksums of the two as released (signed, when signed)
-#   RELEASE.txt           the commit, the tools, the signature and the
-#                         checksums of the unsigned programs
+#   RELEASE.txt           the version, the commit, the tools, the signature
+#                         and the checksums of the unsigned programs
 # The programs are built with the win32 and win64 presets from a clean export
 # of the commit, never from a build directory of the work tree, with
 # SOURCE_DATE_EPOCH at the commit's time: the same commit and tools give the
-# same unsigned programs, byte for byte.
+# same unsigned programs, byte for byte. Each program passes the image check
+# (tests/static/check_image.py) unsigned and again as released.
 # A work tree with changes that are not committed is refused; --allow-dirty
 # releases its files as they are (untracked ones too, ignored ones not) and
 # RELEASE.txt says so.
@@ -25,7 +26,7 @@ while (($#)); do
   case $1 in
     --allow-dirty) allow_dirty=1; shift ;;
     --out) (($# >= 2)) || die "--out needs a directory"; out=$(realpath -m "$2"); shift 2 ;;
-    *) sed -n '18s/^# *//p' "$0" >&2; exit 2 ;;
+    *) sed -n '19s/^# *//p' "$0" >&2; exit 2 ;;
   esac
 done
 # Paths given relative to where the script was started.
@@ -77,6 +78,15 @@ tool_line() {
   echo "  $1: $("$1" --version | head -1)${package:+; Debian $package $(dpkg-query -W -f='${Version}' "$package")}"
 }
 
+# check_image PROGRAM: the image check with the build's limits, or the end.
+check_image() {
+  if ! /usr/bin/python3 "$work/src/tests/static/check_image.py" "$1" --version "$version" --max-bytes "$max_bytes" \
+    >"$work/check.log"; then
+    cat "$work/check.log" >&2
+    die "$1 fails the image check"
+  fi
+}
+
 tools=""
 declare -A unsigned_hash
 for preset in win32 win64; do
@@ -92,16 +102,14 @@ for preset in win32 win64; do
     die "the $preset build failed"
   fi
   max_bytes=$(sed -n 's/^ORVEX_MAX_STRIPPED_BYTES:STRING=//p' "$build/CMakeCache.txt")
-  if ! "$work/src/tests/static/check_binary.sh" "$prefix-objdump" "$prefix-strip" "$build/orvexplugin.exe" \
-    "$max_bytes" >"$work/check-$preset.log"; then
-    cat "$work/check-$preset.log" >&2
-    die "the $preset program fails its static checks"
-  fi
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+  check_image "$build/orvexplugin.exe"
   unsigned_hash[$name]=$(sha256sum <"$build/orvexplugin.exe" | cut -d' ' -f1)
   echo "release: $name built, unsigned SHA-256 ${unsigned_hash[$name]}"
   if ((signing)); then
     ORVEX_SIGN_PASSWORD=$password scripts/sign.sh "$build/orvexplugin.exe" "$work/out/$name" | tee "$work/sign-$preset.log"
     signature=$(sed -n 's/^signed: //p' "$work/sign-$preset.log")
+    check_image "$work/out/$name"
   else
     cp "$build/orvexplugin.exe" "$work/out/$name"
   fi
@@ -115,8 +123,9 @@ done
 
 (cd "$work/out" && sha256sum orvexplugin.exe orvexplugin-x64.exe >SHA256SUMS)
 cat >"$work/out/RELEASE.txt" <<EOF
-orvexplugin.exe release
+orvexplugin.exe $version release
 
+Version:   $version
 Commit:    $commit ($(git log -1 --format=%cI HEAD))
 Source:    $source_text
 SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH
@@ -138,6 +147,6 @@ EOF
 mkdir -p "$out"
 rm -f "$out"/{orvexplugin.exe,orvexplugin-x64.exe,SHA256SUMS,RELEASE.txt}
 cp "$work/out"/* "$out/"
-echo "release: written to $out"
+echo "release: version $version written to $out"
 sed 's/^/  /' "$out/SHA256SUMS"
 echo "release: signature: $signature"

@@ -1,0 +1,328 @@
+#!/usr/bin/python3
+"""Holds a built program to what Windows' loader refuses and Wine lets pass
+(memory layout, protection, directories, manifest), to what Windows 2000 and
+XP can load (imports, header versions), to reproducibility (no time stamp, no
+debug directory), to its version resource and to its size limit. Prints a
+line per rule group and a FAIL line per fault; exits 1 on any.
+
+  check_image.py PROGRAM --version X.Y.Z --max-bytes N
+  check_image.py --self-test PROGRAM --version X.Y.Z --max-bytes N
+
+--self-test checks PROGRAM, then broken copies of it, each of which must be
+rejected by the rule it breaks. Run with /usr/bin/python3 (Debian's pefile).
+"""
+import argparse
+import contextlib
+import io
+import os
+import re
+import struct
+import sys
+import xml.etree.ElementTree as ElementTree
+
+import pefile
+
+EXECUTE, WRITE = 0x20000000, 0x80000000
+DYNAMIC_BASE, NX_COMPAT = 0x40, 0x100
+SECURITY = pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_SECURITY"]
+DEBUG = pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_DEBUG"]
+RT_VERSION, RT_MANIFEST = 16, 24
+ASM_V1, ASM_V3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v3}"
+ALLOWED_DLLS = ["kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll", "msvcrt.dll"]
+# msvcrt's 64-bit time and file functions came after Windows 2000.
+LATE_MSVCRT = re.compile(r"(time|stat|find[a-z]*|utime)(32)?i?64")
+RUSSIAN_UTF16 = "041904b0"
+VERSION_TEXTS = {
+    "ProductName": "Велтон ЭЦП Browser plug-in",
+    "FileDescription": "Установщик Велтон ЭЦП Browser plug-in",
+    "OriginalFilename": "orvexplugin.exe",
+}
+
+
+def align(value, alignment):
+    return (value + alignment - 1) // alignment * alignment
+
+
+def name_of(section):
+    return section.Name.rstrip(b"\0").decode("latin-1")
+
+
+def extent(section):
+    # What the loader maps: the virtual size, or the raw size when that is 0.
+    return section.Misc_VirtualSize or section.SizeOfRawData
+
+
+class ImageCheck:
+    def __init__(self, data, version, max_bytes):
+        self.data, self.version, self.max_bytes = data, version, max_bytes
+        self.failures = 0
+
+    def fail(self, rule, where, message):
+        print(f"FAIL {rule}: {where}: {message}")
+        self.failures += 1
+
+    def run(self):
+        try:
+            self.pe = pefile.PE(data=self.data)
+        except pefile.PEFormatError as error:
+            self.fail("format", "file", str(error))
+            return 1
+        self.header, self.sections = self.pe.OPTIONAL_HEADER, self.pe.sections
+        self.is32 = self.pe.FILE_HEADER.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]
+        for group in (self.layout, self.protection, self.directories, self.header_fields, self.imports,
+                      self.manifest, self.version_resource, self.size):
+            before = self.failures
+            try:
+                detail = group()
+            except Exception as error:  # a broken image may break the reader: that is a failure too
+                self.fail(group.__name__, "reading", repr(error))
+                detail = None
+            state = "ok" if self.failures == before else f"{self.failures - before} FAILED"
+            print(f"{group.__name__}: {state}" + (f" ({detail})" if detail else ""))
+        return self.failures
+
+    def layout(self):
+        h = self.header
+        alignment = h.SectionAlignment
+        expected, previous = align(h.SizeOfHeaders, alignment), "the headers"
+        for section in self.sections:
+            name, start = name_of(section), section.VirtualAddress
+            if start != expected:
+                kind = "a gap" if start > expected else "an overlap or a section out of order"
+                self.fail("section-layout", name, f"starts at {start:#x}, not at {expected:#x}, the end of "
+                          f"{previous} rounded up to SectionAlignment {alignment:#x}: {kind}")
+            expected, previous = align(start + extent(section), alignment), name
+            if section.PointerToRawData % h.FileAlignment:
+                self.fail("file-alignment", name, f"raw data at {section.PointerToRawData:#x}, "
+                          f"not a multiple of FileAlignment {h.FileAlignment:#x}")
+            if section.PointerToRawData + section.SizeOfRawData > len(self.data):
+                self.fail("raw-data", name, f"raw data ends past the end of the file ({len(self.data)} bytes)")
+        if h.SizeOfHeaders % h.FileAlignment:
+            self.fail("file-alignment", "headers", f"SizeOfHeaders {h.SizeOfHeaders:#x} is not a multiple "
+                      f"of FileAlignment {h.FileAlignment:#x}")
+        if h.SizeOfImage != expected:
+            self.fail("size-of-image", "header", f"SizeOfImage {h.SizeOfImage:#x}; the last section, {previous}, "
+                      f"ends at {expected:#x} rounded up to SectionAlignment")
+        return f"{len(self.sections)} sections, SizeOfImage {h.SizeOfImage:#x}"
+
+    def protection(self):
+        entry = self.header.AddressOfEntryPoint
+        holders = [s for s in self.sections if s.VirtualAddress <= entry < s.VirtualAddress + extent(s)]
+        if not holders:
+            self.fail("entry-point", "header", f"entry point {entry:#x} is in no section")
+        elif not holders[0].Characteristics & EXECUTE:
+            self.fail("entry-point", name_of(holders[0]), f"holds the entry point {entry:#x} but is not executable")
+        for section in self.sections:
+            if section.Characteristics & EXECUTE and section.Characteristics & WRITE:
+                self.fail("write-execute", name_of(section), "is both writable and executable")
+        # It runs elevated: keep address-space randomisation and no-execute data.
+        for flag, bit in (("DYNAMIC_BASE", DYNAMIC_BASE), ("NX_COMPAT", NX_COMPAT)):
+            if not self.header.DllCharacteristics & bit:
+                self.fail("dll-characteristics", "header", f"built without {flag}")
+
+    def directories(self):
+        for index, directory in enumerate(self.header.DATA_DIRECTORY):
+            end = directory.VirtualAddress + directory.Size
+            if index != SECURITY and directory.Size and end > self.header.SizeOfImage:
+                self.fail("data-directory", directory.name, f"ends at {end:#x}, past SizeOfImage")
+        # The certificate table's address is a file offset, after every section's raw data.
+        certificate = self.header.DATA_DIRECTORY[SECURITY]
+        if not certificate.Size:
+            return "no certificate"
+        offset, sections_end = certificate.VirtualAddress, max(s.PointerToRawData + s.SizeOfRawData
+                                                              for s in self.sections)
+        if offset % 8 or offset < sections_end or offset + certificate.Size > len(self.data):
+            self.fail("certificate", "security directory", f"{certificate.Size} bytes at {offset:#x}: not 8-byte "
+                      f"aligned, or not between the sections' end {sections_end:#x} and the file's {len(self.data):#x}")
+        return f"certificate of {certificate.Size} bytes"
+
+    def header_fields(self):
+        h = self.header
+        if h.Subsystem != pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]:
+            self.fail("subsystem", "header", f"subsystem {h.Subsystem}, not the graphical one")
+        # The 32-bit program is the one Windows 2000 runs: it must not ask for a later system.
+        for field in ("Subsystem", "OperatingSystem") if self.is32 else ():
+            version = (getattr(h, f"Major{field}Version"), getattr(h, f"Minor{field}Version"))
+            if version > (5, 0):
+                self.fail("windows-2000", "header", f"{field} version {version[0]}.{version[1]} is later than 5.0")
+        # Rebuilt from the same source it must be the same bytes: no link time, no
+        # debug directory (it holds another time stamp).
+        if self.pe.FILE_HEADER.TimeDateStamp:
+            self.fail("time-stamp", "header", f"TimeDateStamp {self.pe.FILE_HEADER.TimeDateStamp:#x}, not 0")
+        if h.DATA_DIRECTORY[DEBUG].Size:
+            self.fail("debug-directory", "header", "the program has a debug directory")
+
+    def imports(self):
+        imports = {entry.dll.decode().lower(): entry.imports
+                   for entry in getattr(self.pe, "DIRECTORY_ENTRY_IMPORT", [])}
+        names = {dll: {i.name.decode() for i in functions if i.name} for dll, functions in imports.items()}
+        for dll in imports:
+            if dll not in ALLOWED_DLLS:
+                self.fail("imports", dll, f"not one of: {' '.join(ALLOWED_DLLS)}")
+        if "msi.dll" in imports:
+            self.fail("imports", "msi.dll", "must be loaded at run time, not imported")
+        # IsUserAnAdmin exists only as ordinal 680 on Windows 2000.
+        if not any(i.import_by_ordinal and i.ordinal == 680 for i in imports.get("shell32.dll", [])):
+            self.fail("imports", "shell32.dll", "IsUserAnAdmin is not imported by ordinal 680")
+        if any("IsUserAnAdmin" in functions for functions in names.values()):
+            self.fail("imports", "shell32.dll", "IsUserAnAdmin is imported by name")
+        late = sorted(n for n in names.get("msvcrt.dll", ()) if LATE_MSVCRT.search(n))
+        if late:
+            self.fail("imports", "msvcrt.dll", f"functions that Windows 2000 lacks: {' '.join(late)}")
+        if self.is32:
+            with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "late_functions.txt")) as listing:
+                listed = {line.strip() for line in listing if line.strip() and not line.startswith("#")}
+            late = sorted(set().union(*names.values()) & listed)
+            if late:
+                self.fail("imports", "late_functions.txt", f"Windows 2000 SP4 or XP SP2 lacks: {' '.join(late)}")
+        return " ".join(imports)
+
+    def resource(self, type_id, name_id):
+        """(language, bytes) of each language of a resource."""
+        directory = getattr(self.pe, "DIRECTORY_ENTRY_RESOURCE", None)
+        for kind in directory.entries if directory else ():
+            for name in kind.directory.entries if kind.id == type_id else ():
+                if name.id == name_id:
+                    return [(language.id, self.pe.get_data(language.data.struct.OffsetToData,
+                                                          language.data.struct.Size))
+                            for language in name.directory.entries]
+        return []
+
+    def manifest(self):
+        found = self.resource(RT_MANIFEST, 1)
+        if not found:
+            return self.fail("manifest", "RT_MANIFEST 1", "no manifest")
+        try:
+            root = ElementTree.fromstring(found[0][1])
+        except ElementTree.ParseError as error:
+            return self.fail("manifest", "RT_MANIFEST 1", f"not well-formed XML: {error}")
+        if root.tag != f"{ASM_V1}assembly" or root.get("manifestVersion") != "1.0":
+            self.fail("manifest", root.tag, "root is not an asm.v1 assembly with manifestVersion 1.0")
+        level = root.find(f"{ASM_V3}trustInfo/{ASM_V3}security/{ASM_V3}requestedPrivileges/"
+                          f"{ASM_V3}requestedExecutionLevel")
+        if level is None or level.get("level") != "requireAdministrator":
+            self.fail("manifest", "requestedExecutionLevel", "does not require an administrator")
+        wanted = {"type": "win32", "name": "Microsoft.Windows.Common-Controls", "version": "6.0.0.0",
+                  "publicKeyToken": "6595b64144ccf1df"}
+        identities = root.findall(f"{ASM_V1}dependency/{ASM_V1}dependentAssembly/{ASM_V1}assemblyIdentity")
+        if not any(wanted.items() <= identity.attrib.items() for identity in identities):
+            self.fail("manifest", "dependency", "no Common-Controls 6.0.0.0")
+
+    def version_resource(self):
+        found = self.resource(RT_VERSION, 1)
+        if [language for language, _ in found] != [0x0419]:
+            return self.fail("version", "RT_VERSION 1", f"languages {[hex(l) for l, _ in found]}, "
+                             "not Russian (0x0419) alone")
+        major, minor, patch = (int(part) for part in self.version.split("."))
+        fixed = self.pe.VS_FIXEDFILEINFO[0]
+        for field in ("File", "Product"):
+            numbers = (getattr(fixed, f"{field}VersionMS"), getattr(fixed, f"{field}VersionLS"))
+            if numbers != (major << 16 | minor, patch << 16):
+                self.fail("version", f"{field}Version", f"{numbers[0]:#x} {numbers[1]:#x}, not {self.version}.0")
+        info = self.pe.FileInfo[0]
+        tables = {t.LangID.decode(): t.entries for i in info if i.Key == b"StringFileInfo" for t in i.StringTable}
+        if list(tables) != [RUSSIAN_UTF16]:
+            self.fail("version", "StringFileInfo", f"blocks {list(tables)}, not {RUSSIAN_UTF16} alone")
+        texts = {key.decode(): value.decode() for key, value in tables.get(RUSSIAN_UTF16, {}).items()}
+        for key, value in dict(VERSION_TEXTS, FileVersion=self.version, ProductVersion=self.version).items():
+            if texts.get(key) != value:
+                self.fail("version", key, f"{texts.get(key)!r}, not {value!r}")
+        translations = [v.entry.get(b"Translation") for i in info if i.Key == b"VarFileInfo" for v in i.Var]
+        if translations != ["0x0419 0x04b0"]:
+            self.fail("version", "VarFileInfo", f"Translation {translations}, not 0x0419 1200")
+        return texts.get("FileVersion")
+
+    def size(self):
+        # As shipped: stripped at link time; a signature appended later does not count.
+        if self.pe.FILE_HEADER.PointerToSymbolTable or self.pe.FILE_HEADER.NumberOfSymbols:
+            self.fail("size", "symbol table", "the program is not stripped")
+        certificate = self.header.DATA_DIRECTORY[SECURITY]
+        size = certificate.VirtualAddress if certificate.Size else len(self.data)
+        if size > self.max_bytes:
+            self.fail("size", "file", f"{size} bytes, over the limit of {self.max_bytes}")
+        return f"{size} bytes, limit {self.max_bytes}"
+
+
+def drop_section(pe, name):
+    """The section table without NAME, the others at their addresses: objcopy's --remove-section."""
+    data = bytearray(pe.write())
+    index = [name_of(s) for s in pe.sections].index(name)
+    start, end = pe.sections[index].get_file_offset(), pe.sections[-1].get_file_offset() + 40
+    data[start:end] = data[start + 40:end] + bytes(40)
+    struct.pack_into("<H", data, pe.FILE_HEADER.get_file_offset() + 2, len(pe.sections) - 1)
+    return bytes(data)
+
+
+def field(target, name, change):
+    """A mutation of one parsed field, written back into the image."""
+    def mutate(pe):
+        holder = target(pe)
+        setattr(holder, name, change(getattr(holder, name)))
+        return bytes(pe.write())
+    return mutate
+
+
+def misaligned_certificate(pe):
+    directory = pe.OPTIONAL_HEADER.DATA_DIRECTORY[SECURITY]
+    directory.VirtualAddress, directory.Size = len(pe.__data__) + 4, 8
+    return bytes(pe.write()) + bytes(12)
+
+
+def header(pe):
+    return pe.OPTIONAL_HEADER
+
+
+MUTATIONS = [  # what, the FAIL line it must give, the change
+    (".bss removed from the middle", "FAIL section-layout: .idata:", lambda pe: drop_section(pe, ".bss")),
+    ("SizeOfImage a page too large", "FAIL size-of-image: header:",
+     field(header, "SizeOfImage", lambda size: size + 0x1000)),
+    ("writable code", "FAIL write-execute: .text:",
+     field(lambda pe: pe.sections[0], "Characteristics", lambda flags: flags | WRITE)),
+    ("entry point in .data", "FAIL entry-point: .data:",
+     lambda pe: field(header, "AddressOfEntryPoint", lambda _: pe.sections[1].VirtualAddress)(pe)),
+    ("no address randomisation", "FAIL dll-characteristics: header: built without DYNAMIC_BASE",
+     field(header, "DllCharacteristics", lambda flags: flags & ~DYNAMIC_BASE)),
+    ("certificate not 8-byte aligned", "FAIL certificate:", misaligned_certificate),
+    ("a manifest that is not well-formed", "FAIL manifest: RT_MANIFEST 1: not well-formed",
+     lambda pe: bytes(pe.write()).replace(b"</assembly>", b"</assemblx>")),
+    ("another FileVersion", "FAIL version: FileVersion:",
+     field(lambda pe: pe.VS_FIXEDFILEINFO[0], "FileVersionLS", lambda number: number + 1)),
+]
+
+
+def self_test(arguments):
+    def check(data):
+        output = io.StringIO()
+        with contextlib.redirect_stdout(output):
+            failures = ImageCheck(data, arguments.version, arguments.max_bytes).run()
+        return failures, output.getvalue()
+
+    original = open(arguments.program, "rb").read()
+    failures, output = check(original)
+    print(output, end="")
+    bad = int(failures != 0)
+    for what, expected, mutate in MUTATIONS:
+        failures, output = check(mutate(pefile.PE(data=original)))
+        rejected = failures and expected in output
+        print(f"{'rejected' if rejected else 'FAIL: not rejected as expected'}: {what} ({expected})")
+        if not rejected:
+            print(output, end="")
+            bad += 1
+    return bad
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("program")
+    parser.add_argument("--version", required=True, help="the project's version, X.Y.Z")
+    parser.add_argument("--max-bytes", type=int, required=True, help="largest size of the program")
+    parser.add_argument("--self-test", action="store_true")
+    arguments = parser.parse_args()
+    if arguments.self_test:
+        return int(self_test(arguments) != 0)
+    print(f"checking {arguments.program}")
+    return int(ImageCheck(open(arguments.program, "rb").read(), arguments.version, arguments.max_bytes).run() != 0)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
