@@ -3,8 +3,8 @@
 #   orvexplugin.exe       the 32-bit program, the one users get
 #   orvexplugin-x64.exe   the same program built for 64-bit Windows
 #   SHA256SUMS            checksums of the two as released (signed, when signed)
-#   RELEASE.txt           the version, the commit, the tools, the signature
-#                         and the checksums of the unsigned programs
+#   RELEASE.txt           the commit, the tools, the signature and the
+#                         checksums of the unsigned programs
 # The programs are built with the win32 and win64 presets from a clean export
 # of the commit, never from a build directory of the work tree, with
 # SOURCE_DATE_EPOCH at the commit's time: the same commit and tools give the
@@ -80,7 +80,7 @@ tool_line() {
 
 # check_image PROGRAM: the image check with the build's limits, or the end.
 check_image() {
-  if ! /usr/bin/python3 "$work/src/tests/static/check_image.py" "$1" --version "$version" --max-bytes "$max_bytes" \
+  if ! /usr/bin/python3 "$work/src/tests/static/check_image.py" "$1" --max-bytes "$max_bytes" \
     >"$work/check.log"; then
     cat "$work/check.log" >&2
     die "$1 fails the image check"
@@ -102,7 +102,6 @@ for preset in win32 win64; do
     die "the $preset build failed"
   fi
   max_bytes=$(sed -n 's/^ORVEX_MAX_STRIPPED_BYTES:STRING=//p' "$build/CMakeCache.txt")
-  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
   check_image "$build/orvexplugin.exe"
   unsigned_hash[$name]=$(sha256sum <"$build/orvexplugin.exe" | cut -d' ' -f1)
   echo "release: $name built, unsigned SHA-256 ${unsigned_hash[$name]}"
@@ -123,9 +122,8 @@ done
 
 (cd "$work/out" && sha256sum orvexplugin.exe orvexplugin-x64.exe >SHA256SUMS)
 cat >"$work/out/RELEASE.txt" <<EOF
-orvexplugin.exe $version release
+orvexplugin.exe release
 
-Version:   $version
 Commit:    $commit ($(git log -1 --format=%cI HEAD))
 Source:    $source_text
 SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH
@@ -147,6 +145,6 @@ EOF
 mkdir -p "$out"
 rm -f "$out"/{orvexplugin.exe,orvexplugin-x64.exe,SHA256SUMS,RELEASE.txt}
 cp "$work/out"/* "$out/"
-echo "release: version $version written to $out"
+echo "release: written to $out"
 sed 's/^/  /' "$out/SHA256SUMS"
 echo "release: signature: $signature"

@@ -2,11 +2,11 @@
 """Holds a built program to what Windows' loader refuses and Wine lets pass
 (memory layout, protection, directories, manifest), to what Windows 2000 and
 XP can load (imports, header versions), to reproducibility (no time stamp, no
-debug directory), to its version resource and to its size limit. Prints a
+debug directory) and to its size limit. Prints a
 line per rule group and a FAIL line per fault; exits 1 on any.
 
-  check_image.py PROGRAM --version X.Y.Z --max-bytes N
-  check_image.py --self-test PROGRAM --version X.Y.Z --max-bytes N
+  check_image.py PROGRAM --max-bytes N
+  check_image.py --self-test PROGRAM --max-bytes N
 
 --self-test checks PROGRAM, then broken copies of it, each of which must be
 rejected by the rule it breaks. Run with /usr/bin/python3 (Debian's pefile).
@@ -26,17 +26,11 @@ EXECUTE, WRITE = 0x20000000, 0x80000000
 DYNAMIC_BASE, NX_COMPAT = 0x40, 0x100
 SECURITY = pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_SECURITY"]
 DEBUG = pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_DEBUG"]
-RT_VERSION, RT_MANIFEST = 16, 24
+RT_MANIFEST = 24
 ASM_V1, ASM_V3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v3}"
 ALLOWED_DLLS = ["kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll", "msvcrt.dll"]
 # msvcrt's 64-bit time and file functions came after Windows 2000.
 LATE_MSVCRT = re.compile(r"(time|stat|find[a-z]*|utime)(32)?i?64")
-RUSSIAN_UTF16 = "041904b0"
-VERSION_TEXTS = {
-    "ProductName": "Велтон ЭЦП Browser plug-in",
-    "FileDescription": "Установщик Велтон ЭЦП Browser plug-in",
-    "OriginalFilename": "orvexplugin.exe",
-}
 
 
 def align(value, alignment):
@@ -53,8 +47,8 @@ def extent(section):
 
 
 class ImageCheck:
-    def __init__(self, data, version, max_bytes):
-        self.data, self.version, self.max_bytes = data, version, max_bytes
+    def __init__(self, data, max_bytes):
+        self.data, self.max_bytes = data, max_bytes
         self.failures = 0
 
     def fail(self, rule, where, message):
@@ -70,7 +64,7 @@ class ImageCheck:
         self.header, self.sections = self.pe.OPTIONAL_HEADER, self.pe.sections
         self.is32 = self.pe.FILE_HEADER.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]
         for group in (self.layout, self.protection, self.directories, self.header_fields, self.imports,
-                      self.manifest, self.version_resource, self.size):
+                      self.manifest, self.size):
             before = self.failures
             try:
                 detail = group()
@@ -208,30 +202,6 @@ class ImageCheck:
         if not any(wanted.items() <= identity.attrib.items() for identity in identities):
             self.fail("manifest", "dependency", "no Common-Controls 6.0.0.0")
 
-    def version_resource(self):
-        found = self.resource(RT_VERSION, 1)
-        if [language for language, _ in found] != [0x0419]:
-            return self.fail("version", "RT_VERSION 1", f"languages {[hex(l) for l, _ in found]}, "
-                             "not Russian (0x0419) alone")
-        major, minor, patch = (int(part) for part in self.version.split("."))
-        fixed = self.pe.VS_FIXEDFILEINFO[0]
-        for field in ("File", "Product"):
-            numbers = (getattr(fixed, f"{field}VersionMS"), getattr(fixed, f"{field}VersionLS"))
-            if numbers != (major << 16 | minor, patch << 16):
-                self.fail("version", f"{field}Version", f"{numbers[0]:#x} {numbers[1]:#x}, not {self.version}.0")
-        info = self.pe.FileInfo[0]
-        tables = {t.LangID.decode(): t.entries for i in info if i.Key == b"StringFileInfo" for t in i.StringTable}
-        if list(tables) != [RUSSIAN_UTF16]:
-            self.fail("version", "StringFileInfo", f"blocks {list(tables)}, not {RUSSIAN_UTF16} alone")
-        texts = {key.decode(): value.decode() for key, value in tables.get(RUSSIAN_UTF16, {}).items()}
-        for key, value in dict(VERSION_TEXTS, FileVersion=self.version, ProductVersion=self.version).items():
-            if texts.get(key) != value:
-                self.fail("version", key, f"{texts.get(key)!r}, not {value!r}")
-        translations = [v.entry.get(b"Translation") for i in info if i.Key == b"VarFileInfo" for v in i.Var]
-        if translations != ["0x0419 0x04b0"]:
-            self.fail("version", "VarFileInfo", f"Translation {translations}, not 0x0419 1200")
-        return texts.get("FileVersion")
-
     def size(self):
         # As shipped: stripped at link time; a signature appended later does not count.
         if self.pe.FILE_HEADER.PointerToSymbolTable or self.pe.FILE_HEADER.NumberOfSymbols:
@@ -285,8 +255,6 @@ MUTATIONS = [  # what, the FAIL line it must give, the change
     ("certificate not 8-byte aligned", "FAIL certificate:", misaligned_certificate),
     ("a manifest that is not well-formed", "FAIL manifest: RT_MANIFEST 1: not well-formed",
      lambda pe: bytes(pe.write()).replace(b"</assembly>", b"</assemblx>")),
-    ("another FileVersion", "FAIL version: FileVersion:",
-     field(lambda pe: pe.VS_FIXEDFILEINFO[0], "FileVersionLS", lambda number: number + 1)),
 ]
 
 
@@ -294,7 +262,7 @@ def self_test(arguments):
     def check(data):
         output = io.StringIO()
         with contextlib.redirect_stdout(output):
-            failures = ImageCheck(data, arguments.version, arguments.max_bytes).run()
+            failures = ImageCheck(data, arguments.max_bytes).run()
         return failures, output.getvalue()
 
     original = open(arguments.program, "rb").read()
@@ -314,14 +282,13 @@ def self_test(arguments):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("program")
-    parser.add_argument("--version", required=True, help="the project's version, X.Y.Z")
     parser.add_argument("--max-bytes", type=int, required=True, help="largest size of the program")
     parser.add_argument("--self-test", action="store_true")
     arguments = parser.parse_args()
     if arguments.self_test:
         return int(self_test(arguments) != 0)
     print(f"checking {arguments.program}")
-    return int(ImageCheck(open(arguments.program, "rb").read(), arguments.version, arguments.max_bytes).run() != 0)
+    return int(ImageCheck(open(arguments.program, "rb").read(), arguments.max_bytes).run() != 0)
 
 
 if __name__ == "__main__":

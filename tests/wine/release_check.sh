@@ -2,12 +2,12 @@
 # scripts/release.sh with a throw-away self-signed certificate: uncommitted
 # changes are refused; the programs are signed and verify, the checksums
 # check, and without its signature each is the unsigned program RELEASE.txt
-# records; RELEASE.txt names the version; the signed 32-bit program shows its
+# records; the signed 32-bit program shows its
 # help under Wine; a byte changed after signing fails the verification.
-#   release_check.sh SOURCE_DIR STATE_DIR ORVEX_LAUNCH_EXE OBJDUMP VERSION
+#   release_check.sh SOURCE_DIR STATE_DIR ORVEX_LAUNCH_EXE OBJDUMP
 set -euo pipefail
 source "$(dirname "$0")/wine_common.sh"
-source_dir=$1 state=$2 launch=$3 objdump=$4 version=$5
+source_dir=$1 state=$2 launch=$3 objdump=$4
 work=$(mktemp -d)
 export WINEPREFIX=$state/prefixes/release
 rm -rf "$WINEPREFIX"
@@ -34,7 +34,7 @@ ORVEX_SIGN_PKCS12=$work/cert.p12 ORVEX_SIGN_PASSWORD=$ORVEX_TEST_PASSWORD \
   bash "$source_dir/scripts/release.sh" --allow-dirty --out "$dist" >"$work/log" 2>&1 || { cat "$work/log"; exit 1; }
 (cd "$dist" && sha256sum -c --quiet SHA256SUMS) || fail "SHA256SUMS does not check"
 info=$(cat "$dist/RELEASE.txt")
-[[ $info == *"Version:   $version"*"Commit:    $(git -C "$source_dir" rev-parse HEAD)"* &&
+[[ $info == *"Commit:    $(git -C "$source_dir" rev-parse HEAD)"* &&
   $info == *"Signature: Authenticode SHA-256 by /CN=Orvex Release Test"* &&
   $info == *"i686-w64-mingw32-windres: GNU windres"* ]] || fail "RELEASE.txt: $info"
 for name in orvexplugin.exe orvexplugin-x64.exe; do
