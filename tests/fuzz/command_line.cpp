@@ -11,6 +11,7 @@
 // Input: the arguments, separated by NUL bytes, as UTF-8 (any byte goes).
 // The first is the program; it also gives the options' starting content.
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,16 @@ std::vector<bool InstallOptions::*> FlagFields() {
   return fields;
 }
 
+// The value fields of the switches, each once.
+std::vector<WideString InstallOptions::*> ValueFields() {
+  std::vector<WideString InstallOptions::*> fields;
+  for (std::size_t index = 0; index < orvex::kSwitchCount; ++index) {
+    const auto field = orvex::kSwitches[index].value;
+    if (field != nullptr && std::find(fields.begin(), fields.end(), field) == fields.end()) fields.push_back(field);
+  }
+  return fields;
+}
+
 Snapshot Take(ParseOutcome outcome, const InstallOptions& options) {
   Snapshot snapshot{outcome, {}, {}};
   for (const auto field : FlagFields()) snapshot.flags.push_back(options.*field);
@@ -50,7 +61,7 @@ Snapshot Take(ParseOutcome outcome, const InstallOptions& options) {
     snapshot.flags.push_back(options.installProvider[id]);
     snapshot.texts.push_back(orvex::fuzz::Text(options.providerArgs[id]));
   }
-  snapshot.texts.push_back(orvex::fuzz::Text(options.pluginArgs));
+  for (const auto field : ValueFields()) snapshot.texts.push_back(orvex::fuzz::Text(options.*field));
   return snapshot;
 }
 
@@ -65,7 +76,7 @@ Snapshot Parse(const std::vector<std::u16string>& arguments, InstallOptions& opt
     options.installProvider[id] = (start.size() >> bit++ & 1) != 0;
     options.providerArgs[id] = text;
   }
-  options.pluginArgs = text;
+  for (const auto field : ValueFields()) options.*field = text;
   orvex::fake::FakeCommandLine commandLine(arguments);
   const ParseOutcome outcome = orvex::ParseCommandLine(commandLine, options);
   FUZZ_CHECK(commandLine.splits == 1 && commandLine.releases == 1);
@@ -86,9 +97,10 @@ std::vector<ValueSwitch> ValueSwitches() {
   for (std::size_t index = 0; index < orvex::kSwitchCount; ++index) {
     const orvex::SwitchRule& rule = orvex::kSwitches[index];
     if (rule.effect == orvex::Effect::kAppendSpacedValue) {
-      // Only the plug-in's options take a value of their own.
-      FUZZ_CHECK(rule.value == &InstallOptions::pluginArgs && !rule.afterProvider);
-      switches.push_back({rule.text, orvex::kNoProvider, orvex::kProviderCount});
+      const auto fields = ValueFields();
+      const int field = static_cast<int>(std::find(fields.begin(), fields.end(), rule.value) - fields.begin());
+      switches.push_back({rule.text, rule.afterProvider ? rule.provider : orvex::kNoProvider,
+                          orvex::kProviderCount + field});
     } else if (rule.effect == orvex::Effect::kConsumeValue) {
       switches.push_back({rule.text, rule.afterProvider ? rule.provider : orvex::kNoProvider, -1});
     }
@@ -105,8 +117,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   InstallOptions options;
   const Snapshot parsed = Parse(arguments, options);
-  for (const WideString* value : {&options.providerArgs[0], &options.pluginArgs}) {
-    FUZZ_CHECK(orvex::TextLength(value->c_str()) == value->Length());
+  for (const auto field : ValueFields()) {
+    FUZZ_CHECK(orvex::TextLength((options.*field).c_str()) == (options.*field).Length());
   }
   InstallOptions again;
   FUZZ_CHECK(Parse(arguments, again) == parsed);
