@@ -2,33 +2,16 @@
 
 #include "app/command_line.h"
 #include "app/os_gate.h"
-#include "app/switches.h"
 #include "install/failure_report.h"
-#include "install/install_messages.h"
 #include "install/plugin_package.h"
 #include "install/provider_setup.h"
+#include "install/providers.h"
+#include "resources/catalogue_box.h"
 #include "restart/reboot_marker.h"
 
 namespace orvex {
 
 namespace {
-
-// The confirmation, restart question and closing message for the providers
-// asked for.
-const RunTexts& TextsFor(const InstallOptions& options) noexcept {
-  unsigned asked = 0;
-  int first = kNoProvider;
-  for (int id = 0; id < kProviderCount; ++id) {
-    if (!options.installProvider[id]) continue;
-    asked |= 1u << id;
-    if (first == kNoProvider) first = id;
-  }
-  if (first == kNoProvider) return kPluginOnlyTexts;
-  for (std::size_t index = 0; index < kProviderSetCount; ++index) {
-    if (kProviderSetTexts[index].providers == asked) return kProviderSetTexts[index].texts;
-  }
-  return kProviders[first].texts;
-}
 
 // A box of the run itself: caption 104.
 [[nodiscard]] constexpr CatalogueBox RunBox(std::uint32_t message, std::uint32_t style) noexcept {
@@ -66,12 +49,13 @@ std::uint32_t Run::Execute(const char16_t* commandTail) noexcept {
     return kExitNotAdministrator;
   }
 
-  const std::uint32_t gate = CheckOperatingSystem(platform_.system, platform_.ui, options_.silent);
+  OsVersion system;
+  const std::uint32_t gate = CheckOperatingSystem(platform_.system, platform_.ui, options_, system);
   if (gate != 0) return gate;
 
   platform_.installer.SetInternalUiNone();
 
-  const RunTexts& texts = TextsFor(options_);
+  const RunTexts& texts = TextsForProviders(options_);
   // A box that cannot be shown answers 0, which goes on like Yes.
   if (Show(texts.confirmation, box::kYesNo, box::kIdYes) == box::kIdNo) return 0;
 
@@ -85,7 +69,7 @@ std::uint32_t Run::Execute(const char16_t* commandTail) noexcept {
   if (providers != 0) return providers;
 
   WideString logPath;
-  const Status plugin = InstallPluginPackage(platform_, options_, logPath);
+  const Status plugin = InstallPluginPackage(platform_, options_, system, logPath);
   if (plugin == kStatusUserCancelled) return plugin;
   if (plugin != 0) {
     if (!options_.silent) {

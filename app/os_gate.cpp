@@ -1,6 +1,6 @@
 #include "app/os_gate.h"
 
-#include "install/install_messages.h"
+#include "resources/catalogue_box.h"
 
 namespace orvex {
 
@@ -28,8 +28,9 @@ std::uint32_t Refuse(Ui& ui, bool silent, std::uint32_t message, std::uint32_t e
 
 }  // namespace
 
-std::uint32_t CheckOperatingSystem(SystemInfo& system, Ui& ui, bool silent) noexcept {
-  OsVersion version;
+std::uint32_t CheckOperatingSystem(SystemInfo& system, Ui& ui, const InstallOptions& options,
+                                   OsVersion& version) noexcept {
+  const bool silent = options.silent;
   if (!system.QueryOsVersion(version)) {
     // Its own number, with the text of the Vista SP2 refusal.
     return Refuse(ui, silent, kMsgNeedVistaSp2ForUnreadableVersion, kExitVersionUnavailable);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "install/install_options.h"
 #include "platform/system.h"
 
 namespace orvex {
@@ -15,8 +16,10 @@ inline constexpr std::uint32_t kExitWindows2003BelowSp2 = 5;
 // failed restart's 7 that nothing else uses.
 inline constexpr std::uint32_t kExitSystemTooOld = 6;
 
-// 0 when this Windows may be installed on; otherwise the exit code to end
-// with, after a box saying why (no box when silent).
-[[nodiscard]] std::uint32_t CheckOperatingSystem(SystemInfo& system, Ui& ui, bool silent) noexcept;
+// 0 when this Windows may be installed on, with its version in version for
+// the later steps; otherwise the exit code to end with, after a box saying
+// why (no box when silent).
+[[nodiscard]] std::uint32_t CheckOperatingSystem(SystemInfo& system, Ui& ui, const InstallOptions& options,
+                                                 OsVersion& version) noexcept;
 
 }  // namespace orvex

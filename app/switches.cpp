@@ -1,27 +1,6 @@
 #include "app/switches.h"
 
-#include "resources/message_ids.h"
-
 namespace orvex {
-
-const Provider kProviders[kProviderCount] = {
-    {u"csp", u"-csp", u"-CSPArgs",
-     u"  -cspargs \"<args>\"\tдополнителные параметры\n\t\t\tкомандной строки (<args>) для\n\t\t\tвызова msiexec /i "
-     u"при установке\n\t\t\tпакета MSI Велтон CSP\n",
-     {kMsgConfirmCsp, kMsgRestartCsp, kMsgDoneCsp}},
-    {u"ucsp", u"-ucsp", u"-UCSPArgs",
-     u"  -ucspargs \"<args>\"\tдополнительные параметры\n\t\t\tкомандной строки (<args>) для\n\t\t\tвызова msiexec /i "
-     u"при установке\n\t\t\tпакета MSI Велтон УЭК CSP\n",
-     {kMsgConfirmUcsp, kMsgRestartUcsp, kMsgDoneUcsp}},
-};
-
-const RunTexts kPluginOnlyTexts = {kMsgConfirmPlugin, kMsgRestartPlugin, kMsgDonePlugin};
-
-const ProviderSetTexts kProviderSetTexts[] = {
-    {1u << kCsp | 1u << kUcsp, {kMsgConfirmCspUcsp, kMsgRestartCspUcsp, kMsgDoneCspUcsp}},
-};
-
-const std::size_t kProviderSetCount = sizeof(kProviderSetTexts) / sizeof(kProviderSetTexts[0]);
 
 const SwitchRule kSwitches[] = {
     {u"-help", Match::kIgnoreAsciiCase, Effect::kHelp, nullptr, nullptr, kNoProvider, false, nullptr},

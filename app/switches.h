@@ -1,43 +1,15 @@
 #pragma once
 
-// The command line in two tables (app/switches.cpp): the providers, one row
-// each, and the other switches, one row each. Parsing, the help text and the
-// run walk them; nothing else lists a switch.
+// The command line in two tables: the providers' own switches in their rows
+// (install/providers.h), every other switch in kSwitches (app/switches.cpp).
+// Parsing and the help text walk them; nothing else lists a switch.
 
 #include <cstddef>
 #include <cstdint>
 
-#include "app/install_options.h"
+#include "install/providers.h"
 
 namespace orvex {
-
-// The boxes of a run that depend on which providers were asked for.
-struct RunTexts {
-  std::uint32_t confirmation;
-  std::uint32_t restartQuestion;
-  std::uint32_t closing;
-};
-
-struct Provider {
-  const char16_t* subdirectory;  // below the current directory; holds Setup.exe
-  const char16_t* selectSwitch;  // asks for the provider; any letter case
-  const char16_t* argsSwitch;    // its Windows Installer options; only after selectSwitch
-  const char16_t* argsHelp;      // help line of argsSwitch, listed once selectSwitch was given
-  RunTexts texts;                // when it is the only provider asked for
-};
-
-extern const Provider kProviders[kProviderCount];
-
-extern const RunTexts kPluginOnlyTexts;
-
-// Runs with more than one provider: the texts by the set asked for (bit
-// 1 << ProviderId). A set without a row takes its first provider's texts.
-struct ProviderSetTexts {
-  unsigned providers;
-  RunTexts texts;
-};
-extern const ProviderSetTexts kProviderSetTexts[];
-extern const std::size_t kProviderSetCount;
 
 enum class Match { kExact, kIgnoreAsciiCase };
 

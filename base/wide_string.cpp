@@ -171,13 +171,6 @@ void WideString::Append(const WideString& text) noexcept {
   AppendUnits(keep.c_str(), keep.Length());
 }
 
-void WideString::Prepend(const WideString& text) noexcept {
-  if (text.Length() == 0) return;
-  WideString result(text);
-  result.Append(*this);
-  *this = static_cast<WideString&&>(result);
-}
-
 namespace {
 
 void AppendNumber(WideString& target, unsigned long long value, unsigned base, bool negative) noexcept {

@@ -38,9 +38,6 @@ class WideString {
   // printf-style: %u %d %x %c %s (a UTF-16 text) and %%.
   void AppendFormat(const char16_t* format, ...) noexcept;
 
-  // Puts text in front of the current content.
-  void Prepend(const WideString& text) noexcept;
-
   // The characters from position on (empty when position is past the end).
   [[nodiscard]] WideString Right(std::size_t position) const noexcept;
 

@@ -1,6 +1,6 @@
 #include "install/log_path.h"
 
-#include "install/install_messages.h"
+#include "resources/catalogue_box.h"
 #include "resources/message_ids.h"
 
 namespace orvex {

@@ -1,6 +1,6 @@
 #include "install/package_search.h"
 
-#include "install/install_messages.h"
+#include "resources/catalogue_box.h"
 
 namespace orvex {
 
@@ -87,7 +87,7 @@ Status ReadSizedValue(Status first, std::uint32_t length, WideString& value, Rea
 }  // namespace
 
 Status FindPackageFile(FileSystem& files, Environment& environment, const WideString& pattern,
-                       WideString& path) noexcept {
+                       WideString& path, WideString& name) noexcept {
   FileSearch directories(files);
   FoundEntry directory;
   for (bool more = directories.First(WideString(u"*"), directory); more; more = directories.Next(directory)) {
@@ -111,6 +111,7 @@ Status FindPackageFile(FileSystem& files, Environment& environment, const WideSt
     current.Append(u"\\", 1);
     current.Append(match.name);
     path = static_cast<WideString&&>(current);
+    name = static_cast<WideString&&>(match.name);
     return 0;
   }
   return kStatusPackageNotFound;
@@ -145,10 +146,11 @@ Status ComparePackageVersion(Platform& platform, const WideString& productCode, 
   }
 
   WideString path;
+  WideString name;
   // Either architecture's package will do for the version.
   WideString pattern(kPackageStem);
   pattern.Append(u"*.msi");
-  status = FindPackageFile(platform.files, platform.environment, pattern, path);
+  status = FindPackageFile(platform.files, platform.environment, pattern, path, name);
   if (status != 0) {
     (void)ShowEvenIfSilent(platform.ui, InstallError(kMsgPackageNotFound));
     return status;

@@ -12,11 +12,11 @@ inline constexpr char16_t kPackageStem[] = u"orvexcom";
 // The first entry matching pattern in the immediate sub-directories of the
 // current directory, in the order the directory lists them; directories
 // whose names begin with a full stop are skipped. On success path is the
-// full path. 232 when nothing matches; 206 when the current directory does
+// full path and name the file name alone. 232 when nothing matches; 206 when the current directory does
 // not fit kPathUnits, terminator included (no cut path is ever built); otherwise the
 // error of reading the current directory.
 [[nodiscard]] Status FindPackageFile(FileSystem& files, Environment& environment, const WideString& pattern,
-                                     WideString& path) noexcept;
+                                     WideString& path, WideString& name) noexcept;
 
 // How the package's version orders against the installed one: -1 when the
 // installed version is newer, 0 when equal, +1 when the package is newer.

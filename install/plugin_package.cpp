@@ -1,6 +1,6 @@
 #include "install/plugin_package.h"
 
-#include "install/install_messages.h"
+#include "resources/catalogue_box.h"
 #include "install/installer_switches.h"
 #include "install/log_path.h"
 #include "install/package_search.h"
@@ -83,9 +83,8 @@ Status ReadSystemDirectory(Environment& environment, WideString& directory) noex
 
 // On Windows 5.2 the installer keeps a source hash of the product that
 // would refuse the new package: it goes.
-void RemoveSourceHashFile(Platform& platform, const WideString& productCode) noexcept {
-  OsVersion version;
-  if (!platform.system.QueryOsVersion(version) || !IsWindows52(version)) return;
+void RemoveSourceHashFile(Platform& platform, const OsVersion& system, const WideString& productCode) noexcept {
+  if (!IsWindows52(system)) return;
   WideString path;
   (void)ReadEnvironmentText(platform.environment, u"WINDIR", path);
   path.Append(u"\\installer\\SourceHash");
@@ -95,7 +94,8 @@ void RemoveSourceHashFile(Platform& platform, const WideString& productCode) noe
 
 }  // namespace
 
-Status InstallPluginPackage(Platform& platform, const InstallOptions& options, WideString& logPath) noexcept {
+Status InstallPluginPackage(Platform& platform, const InstallOptions& options, const OsVersion& system,
+                            WideString& logPath) noexcept {
   const WideString productCode(kPluginProductCode);
   const WideString& userOptions = options.pluginArgs;
 
@@ -122,13 +122,12 @@ Status InstallPluginPackage(Platform& platform, const InstallOptions& options, W
   WideString pattern(kPackageStem);
   pattern.Append(platform.system.IsWindows64Bit() ? u"*x64*" : u"*win32*");
   WideString packagePath;
-  Status status = FindPackageFile(platform.files, platform.environment, pattern, packagePath);
+  WideString packageName;
+  Status status = FindPackageFile(platform.files, platform.environment, pattern, packagePath, packageName);
   if (status != 0) {
     (void)ShowUnlessSilent(platform.ui, options.silent, InstallError(kMsgPackageNotFound));
     return status;
   }
-  const std::size_t slash = packagePath.FindLast(u'\\');
-  const WideString packageName = slash == WideString::npos ? packagePath : packagePath.Right(slash + 1);
 
   WideString ourLog;
   if (!HoldsLogSwitch(userOptions)) {
@@ -150,7 +149,7 @@ Status InstallPluginPackage(Platform& platform, const InstallOptions& options, W
   (void)platform.installer.SourceListClearAll(productCode);
   (void)platform.installer.SourceListSetInfo(productCode, kMachineContext, kProductCodeSource, u"PackageName",
                                              packageName);
-  RemoveSourceHashFile(platform, productCode);
+  RemoveSourceHashFile(platform, system, productCode);
 
   bool exitCodeRead = false;
   status = platform.processes.RunProcess(commandLine, exitCodeRead);

@@ -1,10 +1,10 @@
 #include "install/provider_setup.h"
 
-#include "app/switches.h"
 #include "install/failure_report.h"
-#include "install/install_messages.h"
 #include "install/installer_switches.h"
 #include "install/log_path.h"
+#include "install/providers.h"
+#include "resources/catalogue_box.h"
 
 namespace orvex {
 

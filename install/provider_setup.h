@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/install_options.h"
+#include "install/install_options.h"
 #include "base/status.h"
 #include "platform/system.h"
 

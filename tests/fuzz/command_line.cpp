@@ -1,11 +1,17 @@
-// The command line parser against a plain model of its rules. (The help
-// text has only four forms, each checked whole by the native tests.)
+// The command line parser on any argument list: no crash and no sanitizer
+// report, and properties that hold whatever the switch tables say (the
+// tables' own rows are checked by the native tests):
+// - the same list parses the same way again;
+// - flags stay set and strings only grow, from a non-empty start;
+// - a value switch takes exactly the next argument, whatever it looks like:
+//   an accepted list followed by a value switch and any text stays accepted
+//   where the switch counts, the text reaches that switch's option and
+//   nothing else changes; where it does not count, the help box is asked for.
 //
 // Input: the arguments, separated by NUL bytes, as UTF-8 (any byte goes).
-// The first is the program; it also gives the options' starting content, so
-// that "flags stay set, strings only grow" is checked from a non-empty state.
+// The first is the program; it also gives the options' starting content.
 
-#include <set>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,71 +25,87 @@ namespace {
 using orvex::InstallOptions;
 using orvex::ParseOutcome;
 using orvex::WideString;
-using orvex::fuzz::Holds;
 
-struct Model {
-  bool silent, reinstall, noUpdate, noRestart, csp, ucsp, selectDialog;
-  std::u16string cspArgs, ucspArgs, pluginArgs;
+// Every option as plain values, the flags first.
+struct Snapshot {
+  ParseOutcome outcome;
+  std::vector<bool> flags;
+  std::vector<std::u16string> texts;
+  bool operator==(const Snapshot& other) const {
+    return outcome == other.outcome && flags == other.flags && texts == other.texts;
+  }
 };
 
-std::u16string FoldAscii(std::u16string text) {
-  for (char16_t& unit : text) {
-    if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit + (u'a' - u'A'));
-  }
-  return text;
-}
-
-// Every switch the model knows, letter case folded. A switch added to the
-// tables but not here (or the other way round) fails the run at once.
-const std::set<std::u16string> kModelSwitches = {
-    u"-help", u"--help", u"/help", u"-csp", u"-ucsp", u"-selectdlg", u"-silent", u"-reinstall",
-    u"-noupdate", u"-norestart", u"-cspargs", u"-kc", u"-lang", u"-ucspargs", u"-orvexargs"};
-
-bool ModelKnowsTheTablesSwitches() {
-  std::set<std::u16string> table;
+std::vector<bool InstallOptions::*> FlagFields() {
+  std::vector<bool InstallOptions::*> fields;
   for (std::size_t index = 0; index < orvex::kSwitchCount; ++index) {
-    table.insert(FoldAscii(orvex::kSwitches[index].text));
+    if (orvex::kSwitches[index].flag != nullptr) fields.push_back(orvex::kSwitches[index].flag);
   }
-  for (const orvex::Provider& provider : orvex::kProviders) {
-    table.insert(FoldAscii(provider.selectSwitch));
-    table.insert(FoldAscii(provider.argsSwitch));
-  }
-  return table == kModelSwitches;
+  return fields;
 }
 
-// The rules as the README states them, written out plainly.
-ParseOutcome ModelParse(const std::vector<std::u16string>& arguments, Model& m) {
-  for (std::size_t i = 1; i < arguments.size(); ++i) {
-    const std::u16string& exact = arguments[i];
-    const std::u16string folded = FoldAscii(exact);
-    const bool hasValue = i + 1 < arguments.size();
-    if (folded == u"-csp") {
-      m.csp = true;
-    } else if (folded == u"-ucsp") {
-      m.ucsp = true;
-    } else if (folded == u"-selectdlg") {
-      m.selectDialog = true;
-    } else if (folded == u"-silent") {
-      m.silent = true;
-    } else if (exact == u"-reinstall") {
-      m.reinstall = true;
-    } else if (exact == u"-noupdate") {
-      m.noUpdate = true;
-    } else if (folded == u"-norestart") {
-      m.noRestart = true;
-    } else if (folded == u"-cspargs" && m.csp && hasValue) {
-      m.cspArgs += arguments[++i] + u" ";
-    } else if ((folded == u"-kc" || folded == u"-lang") && m.csp && hasValue) {
-      ++i;
-    } else if (folded == u"-ucspargs" && m.ucsp && hasValue) {
-      m.ucspArgs += arguments[++i] + u" ";
-    } else if (folded == u"-orvexargs" && hasValue) {
-      m.pluginArgs += u" " + arguments[++i] + u" ";
-    } else {
-      return ParseOutcome::kShowHelp;
+// The value fields of the switches, each once.
+std::vector<WideString InstallOptions::*> ValueFields() {
+  std::vector<WideString InstallOptions::*> fields;
+  for (std::size_t index = 0; index < orvex::kSwitchCount; ++index) {
+    const auto field = orvex::kSwitches[index].value;
+    if (field != nullptr && std::find(fields.begin(), fields.end(), field) == fields.end()) fields.push_back(field);
+  }
+  return fields;
+}
+
+Snapshot Take(ParseOutcome outcome, const InstallOptions& options) {
+  Snapshot snapshot{outcome, {}, {}};
+  for (const auto field : FlagFields()) snapshot.flags.push_back(options.*field);
+  for (int id = 0; id < orvex::kProviderCount; ++id) {
+    snapshot.flags.push_back(options.installProvider[id]);
+    snapshot.texts.push_back(orvex::fuzz::Text(options.providerArgs[id]));
+  }
+  for (const auto field : ValueFields()) snapshot.texts.push_back(orvex::fuzz::Text(options.*field));
+  return snapshot;
+}
+
+// Starts from flags out of the program name's length and strings holding
+// its text (shared buffers that must come apart), then parses.
+Snapshot Parse(const std::vector<std::u16string>& arguments, InstallOptions& options) {
+  const std::u16string start = arguments.empty() ? u"" : arguments[0];
+  std::size_t bit = 0;
+  for (const auto field : FlagFields()) options.*field = (start.size() >> bit++ & 1) != 0;
+  const WideString text(start.c_str());
+  for (int id = 0; id < orvex::kProviderCount; ++id) {
+    options.installProvider[id] = (start.size() >> bit++ & 1) != 0;
+    options.providerArgs[id] = text;
+  }
+  for (const auto field : ValueFields()) options.*field = text;
+  orvex::fake::FakeCommandLine commandLine(arguments);
+  const ParseOutcome outcome = orvex::ParseCommandLine(commandLine, options);
+  FUZZ_CHECK(commandLine.splits == 1 && commandLine.releases == 1);
+  return Take(outcome, options);
+}
+
+// A value switch and where its value goes: the index into Snapshot::texts,
+// or -1 for a value that is taken and dropped.
+struct ValueSwitch {
+  const char16_t* text;
+  int provider;  // the one it needs asked for first, or kNoProvider
+  int target;
+};
+
+std::vector<ValueSwitch> ValueSwitches() {
+  std::vector<ValueSwitch> switches;
+  for (int id = 0; id < orvex::kProviderCount; ++id) switches.push_back({orvex::kProviders[id].argsSwitch, id, id});
+  for (std::size_t index = 0; index < orvex::kSwitchCount; ++index) {
+    const orvex::SwitchRule& rule = orvex::kSwitches[index];
+    if (rule.effect == orvex::Effect::kAppendSpacedValue) {
+      const auto fields = ValueFields();
+      const int field = static_cast<int>(std::find(fields.begin(), fields.end(), rule.value) - fields.begin());
+      switches.push_back({rule.text, rule.afterProvider ? rule.provider : orvex::kNoProvider,
+                          orvex::kProviderCount + field});
+    } else if (rule.effect == orvex::Effect::kConsumeValue) {
+      switches.push_back({rule.text, rule.afterProvider ? rule.provider : orvex::kNoProvider, -1});
     }
   }
-  return ParseOutcome::kValid;
+  return switches;
 }
 
 }  // namespace
@@ -91,46 +113,40 @@ ParseOutcome ModelParse(const std::vector<std::u16string>& arguments, Model& m) 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::u16string> arguments;
   if (size != 0) arguments = orvex::fuzz::SplitAtNul(data, size);  // empty input: a failed split
-
-  // The starting state: flags from the program name's length, strings from its text.
-  static const bool modelMatchesTables = ModelKnowsTheTablesSwitches();
-  FUZZ_CHECK(modelMatchesTables);
-
   const std::u16string start = arguments.empty() ? u"" : arguments[0];
-  const unsigned bits = static_cast<unsigned>(start.size());
-  Model model{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0, (bits & 8) != 0, (bits & 16) != 0,
-              (bits & 32) != 0, (bits & 64) != 0, start, start, start};
+
   InstallOptions options;
-  options.silent = model.silent;
-  options.reinstall = model.reinstall;
-  options.noUpdate = model.noUpdate;
-  options.noRestart = model.noRestart;
-  options.installProvider[orvex::kCsp] = model.csp;
-  options.installProvider[orvex::kUcsp] = model.ucsp;
-  options.selectDialog = model.selectDialog;
-  options.providerArgs[orvex::kCsp] = WideString(start.c_str());
-  options.providerArgs[orvex::kUcsp] = options.providerArgs[orvex::kCsp];  // shared buffers must come apart
-  options.pluginArgs = options.providerArgs[orvex::kCsp];
-
-  orvex::fake::FakeCommandLine commandLine(arguments);
-  const ParseOutcome outcome = orvex::ParseCommandLine(commandLine, options);
-  FUZZ_CHECK(commandLine.splits == 1 && commandLine.releases == 1);
-
-  const ParseOutcome expected = ModelParse(arguments, model);
-  FUZZ_CHECK(outcome == expected);
-  FUZZ_CHECK(options.silent == model.silent && options.reinstall == model.reinstall &&
-             options.noUpdate == model.noUpdate && options.noRestart == model.noRestart &&
-             options.installProvider[orvex::kCsp] == model.csp &&
-             options.installProvider[orvex::kUcsp] == model.ucsp &&
-             options.selectDialog == model.selectDialog);
-  FUZZ_CHECK(Holds(options.providerArgs[orvex::kCsp], model.cspArgs));
-  FUZZ_CHECK(Holds(options.providerArgs[orvex::kUcsp], model.ucspArgs));
-  FUZZ_CHECK(Holds(options.pluginArgs, model.pluginArgs));
-  for (const WideString* value :
-       {&options.providerArgs[orvex::kCsp], &options.providerArgs[orvex::kUcsp], &options.pluginArgs}) {
-    FUZZ_CHECK(orvex::TextLength(value->c_str()) == value->Length());
-    FUZZ_CHECK(orvex::fuzz::Text(*value).compare(0, start.size(), start) == 0);  // only grown
+  const Snapshot parsed = Parse(arguments, options);
+  for (const auto field : ValueFields()) {
+    FUZZ_CHECK(orvex::TextLength((options.*field).c_str()) == (options.*field).Length());
   }
+  InstallOptions again;
+  FUZZ_CHECK(Parse(arguments, again) == parsed);
 
+  InstallOptions initial;
+  const Snapshot before = Parse({start}, initial);
+  for (std::size_t i = 0; i < parsed.flags.size(); ++i) FUZZ_CHECK(parsed.flags[i] || !before.flags[i]);
+  for (const std::u16string& text : parsed.texts) FUZZ_CHECK(text.compare(0, start.size(), start) == 0);
+
+  if (parsed.outcome != ParseOutcome::kValid || arguments.empty()) return 0;
+  const std::u16string value = arguments.back();
+  for (const ValueSwitch& valueSwitch : ValueSwitches()) {
+    std::vector<std::u16string> longer = arguments;
+    longer.insert(longer.end(), {valueSwitch.text, value});
+    InstallOptions extended;
+    Snapshot after = Parse(longer, extended);
+    const bool counts = valueSwitch.provider == orvex::kNoProvider ||
+                        parsed.flags[FlagFields().size() + static_cast<std::size_t>(valueSwitch.provider)];
+    FUZZ_CHECK(after.outcome == (counts ? ParseOutcome::kValid : ParseOutcome::kShowHelp));
+    if (!counts) continue;
+    if (valueSwitch.target >= 0) {
+      std::u16string& grown = after.texts[static_cast<std::size_t>(valueSwitch.target)];
+      const std::u16string& was = parsed.texts[static_cast<std::size_t>(valueSwitch.target)];
+      FUZZ_CHECK(grown.compare(0, was.size(), was) == 0 && grown.find(value, was.size()) != std::u16string::npos &&
+                 grown.size() <= was.size() + value.size() + 2);
+      grown = was;
+    }
+    FUZZ_CHECK(after == parsed);  // nothing else changed
+  }
   return 0;
 }

@@ -208,10 +208,10 @@ struct Machine {
         model = expected;
         break;
       }
-      case 5:
-        if (model.size() + models[s].size() > kMaxUnits) break;
-        target.Prepend(strings[s]);
-        model.insert(0, models[s]);
+      case 5:  // a string appended to itself
+        if (2 * model.size() > kMaxUnits) break;
+        target.Append(target);
+        model += model;
         break;
       case 6:
         Format(in, t, UpToNul(in.Units(24)));

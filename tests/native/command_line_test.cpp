@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/switches.h"
 #include "expected_help.h"
 #include "fake/fake_platform.h"
 
@@ -27,29 +28,49 @@ Parsed Parse(std::vector<std::u16string> arguments) {
   return parsed;
 }
 
-// The flags, the providers' included, as one list to compare.
-std::vector<bool> Flags(const InstallOptions& o) {
-  return {o.installProvider[kCsp], o.installProvider[kUcsp], o.selectDialog, o.silent, o.noRestart, o.reinstall,
-          o.noUpdate};
+// Each flag switch of the tables, in its own spelling and with every letter's
+// case turned: that sets its flag and nothing else, or, for an exact
+// spelling, shows the help box.
+TEST(CommandLine, FlagSwitchesSetTheirFlagAlone) {
+  for (std::size_t index = 0; index < kSwitchCount; ++index) {
+    const SwitchRule& rule = kSwitches[index];
+    if (rule.effect == Effect::kSetFlag && !rule.afterProvider) {
+      for (const bool turned : {false, true}) {
+        std::u16string argument = rule.text;
+        for (char16_t& unit : argument) {
+          if (turned && ((unit | 0x20) >= u'a' && (unit | 0x20) <= u'z')) unit ^= 0x20;
+        }
+        SCOPED_TRACE(std::string(argument.begin(), argument.end()));
+        const Parsed parsed = Parse({argument});
+        if (turned && rule.match == Match::kExact) {
+          EXPECT_EQ(parsed.outcome, ParseOutcome::kShowHelp);
+          continue;
+        }
+        ASSERT_EQ(parsed.outcome, ParseOutcome::kValid);
+        for (std::size_t other = 0; other < kSwitchCount; ++other) {
+          if (kSwitches[other].flag != nullptr) {
+            EXPECT_EQ(parsed.options.*(kSwitches[other].flag), other == index) << other;
+          }
+        }
+        for (int id = 0; id < kProviderCount; ++id) EXPECT_FALSE(parsed.options.installProvider[id]);
+      }
+    }
+  }
 }
 
-struct FlagCase {
-  std::u16string argument;
-  std::size_t flag;  // index into Flags
-};
-
-TEST(CommandLine, FlagSwitchesAndTheirLetterCase) {
-  const FlagCase cases[] = {
-      {u"-csp", 0},      {u"-CSP", 0},       {u"-ucsp", 1},      {u"-UcSp", 1},       {u"-selectDlg", 2},
-      {u"-SELECTDLG", 2}, {u"-silent", 3},    {u"-Silent", 3},    {u"-norestart", 4},  {u"-NoRestart", 4},
-      {u"-reinstall", 5}, {u"-noupdate", 6},
-  };
-  for (const FlagCase& c : cases) {
-    const Parsed parsed = Parse({c.argument});
-    ASSERT_EQ(parsed.outcome, ParseOutcome::kValid) << std::string(c.argument.begin(), c.argument.end());
-    std::vector<bool> expected(7, false);
-    expected[c.flag] = true;
-    EXPECT_EQ(Flags(parsed.options), expected) << std::string(c.argument.begin(), c.argument.end());
+TEST(CommandLine, EachProvidersSwitchSelectsItAlone) {
+  for (int id = 0; id < kProviderCount; ++id) {
+    for (const bool upper : {false, true}) {
+      std::u16string argument = kProviders[id].selectSwitch;
+      for (char16_t& unit : argument) {
+        if (upper && unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - 0x20);
+      }
+      const Parsed parsed = Parse({argument});
+      ASSERT_EQ(parsed.outcome, ParseOutcome::kValid) << id;
+      for (int other = 0; other < kProviderCount; ++other) {
+        EXPECT_EQ(parsed.options.installProvider[other], other == id) << id;
+      }
+    }
   }
 }
 
@@ -71,6 +92,7 @@ TEST(CommandLine, ArgumentsThatShowTheHelpBox) {
       {u"-OrvexArgs"},              // value switch as the last argument
       {u"-csp", u"-CSPArgs"},
       {u"-csp", u"-Lang"},
+      {u"-Lang", u"ru", u"-csp"},   // -Lang before -csp
       {u"-silent", u"-help"},
       {u"-csp", u"-selectDlg", u"extra"},
       {u"-ucsp", u"-KC", u"KC2"},   // -KC and -Lang belong to the CSP

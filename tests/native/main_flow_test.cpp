@@ -70,6 +70,7 @@ const FlagCase kFlagCases[] = {
 
 TEST(MainFlow, QuestionByFlagsAnsweredNoInstallsNothing) {
   for (const FlagCase& c : kFlagCases) {
+    SCOPED_TRACE(c.question);
     BootstrapperRun run(c.arguments);
     run.world.ui.answers = {box::kIdNo};
     EXPECT_EQ(run.Execute(), 0u);
@@ -86,6 +87,7 @@ TEST(MainFlow, QuestionByFlagsAnsweredNoInstallsNothing) {
 TEST(MainFlow, InstallsInOrderThenClosesOrOffersTheRestartByFlags) {
   for (const FlagCase& c : kFlagCases) {
     for (const int scenario : {0, 1, 2}) {
+      SCOPED_TRACE(testing::Message() << c.question << " scenario " << scenario);
       std::vector<std::u16string> arguments = c.arguments;
       if (scenario == 2) arguments.push_back(u"-norestart");
       BootstrapperRun run(arguments);
@@ -106,6 +108,7 @@ struct RestartCase {
   const char* name;
   bool silent;
   int answer;
+  bool privilegeHeld;
   bool restartSucceeds;
   std::uint32_t exitCode;
   bool restartCalled;
@@ -114,18 +117,20 @@ struct RestartCase {
 
 TEST(MainFlow, RestartAnswersAndFailures) {
   const RestartCase cases[] = {
-      {"agreed", false, box::kIdYes, true, 0, true, false},
-      {"declined", false, box::kIdNo, true, 0, false, false},
-      {"box not shown counts as declined", false, 0, true, 0, false, false},
-      {"agreed, request refused", false, box::kIdYes, false, kExitRestartFailed, true, true},
-      {"silent restarts unasked", true, 0, true, 0, true, false},
-      {"silent, request refused", true, 0, false, kExitRestartFailed, true, false},
+      {"agreed", false, box::kIdYes, true, true, 0, true, false},
+      {"declined", false, box::kIdNo, true, true, 0, false, false},
+      {"box not shown counts as declined", false, 0, true, true, 0, false, false},
+      {"agreed, request refused", false, box::kIdYes, true, false, kExitRestartFailed, true, true},
+      {"agreed, no shutdown privilege: nothing asked", false, box::kIdYes, false, true, kExitRestartFailed, false, true},
+      {"silent restarts unasked", true, 0, true, true, 0, true, false},
+      {"silent, request refused", true, 0, true, false, kExitRestartFailed, true, false},
   };
   for (const RestartCase& c : cases) {
     SCOPED_TRACE(c.name);
     BootstrapperRun run(c.silent ? std::vector<std::u16string>{u"-silent"} : std::vector<std::u16string>{});
     run.MarkRestartPending();
     run.world.power.restartAccepted = c.restartSucceeds;
+    run.world.power.privilegeHeld = c.privilegeHeld;
     run.world.ui.answers = {box::kIdYes, c.answer};
     EXPECT_EQ(run.Execute(), c.exitCode);
     EXPECT_FALSE(run.RestartPending()) << "removed before the question";
@@ -167,6 +172,7 @@ TEST(MainFlow, AProviderFailureEndsTheRunWithItsStatus) {
       {{u"-ucsp"}, {2}, 2, {u"provider ucsp"}},
   };
   for (const ProviderFailureCase& c : cases) {
+    SCOPED_TRACE(c.exitCode);
     BootstrapperRun run(c.arguments);
     run.world.processes.results = c.results;
     EXPECT_EQ(run.Execute(), c.exitCode);
@@ -220,6 +226,7 @@ TEST(MainFlow, PluginFailureReportsStatusAndExistingLog) {
 
 TEST(MainFlow, NotAnAdministratorIsRefusedBeforeAnythingElse) {
   for (const bool silent : {false, true}) {
+    SCOPED_TRACE(silent ? "silent" : "not silent");
     BootstrapperRun run(silent ? std::vector<std::u16string>{u"-silent"} : std::vector<std::u16string>{});
     run.world.system.admin = false;
     run.world.system.version = OsVersion{4, 0, 0};
@@ -282,6 +289,7 @@ TEST(MainFlow, SelectionDialogOnlyWithCspAndNotSilentAndItsCancelEndsTheRun) {
       {{u"-csp"}, true, 0, {u"provider csp", u"plugin"}, 2},
   };
   for (const DialogCase& c : cases) {
+    SCOPED_TRACE(&c - cases);
     BootstrapperRun run(c.arguments);
     run.world.ui.dialogCancelled = c.cancelled;
     EXPECT_EQ(run.Execute(), 0u);

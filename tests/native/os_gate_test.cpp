@@ -32,9 +32,13 @@ TEST(OperatingSystemGate, RefusesOldSystemsAndMissingServicePacks) {
       fake::FakeSystemInfo system;
       fake::FakeUi ui;
       system.version = OsVersion{c.major, c.minor, c.servicePack};
-      const std::uint32_t result = CheckOperatingSystem(system, ui, silent);
+      InstallOptions options;
+      options.silent = silent;
+      OsVersion read;
+      const std::uint32_t result = CheckOperatingSystem(system, ui, options, read);
       SCOPED_TRACE(testing::Message() << c.major << "." << c.minor << " SP" << c.servicePack << " silent " << silent);
       EXPECT_EQ(result, c.expectedExit);
+      EXPECT_EQ(read.major * 100 + read.minor, c.major * 100 + c.minor) << "the version goes on to the later steps";
       if (c.expectedMessage == 0 || silent) {
         EXPECT_TRUE(ui.shown.empty());
       } else {
@@ -52,7 +56,10 @@ TEST(OperatingSystemGate, AFailedVersionQueryEndsWithTwo) {
     fake::FakeSystemInfo system;
     fake::FakeUi ui;
     system.versionAvailable = false;
-    EXPECT_EQ(CheckOperatingSystem(system, ui, silent), kExitVersionUnavailable);
+    InstallOptions options;
+    options.silent = silent;
+    OsVersion read;
+    EXPECT_EQ(CheckOperatingSystem(system, ui, options, read), kExitVersionUnavailable);
     ASSERT_EQ(ui.shown.size(), silent ? 0u : 1u);
     if (!silent) {
       EXPECT_EQ(ui.shown[0].text, Message(121));

@@ -40,7 +40,7 @@ struct PluginWorld : fake::FakeWorld {
     options.silent = silent;
     options.reinstall = reinstall;
     options.noUpdate = !reinstall;  // must not matter
-    return InstallPluginPackage(p, options, logPath);
+    return InstallPluginPackage(p, options, system.version, logPath);  // as the gate read it
   }
   WideString logPath;
 };

@@ -1,4 +1,5 @@
 #include "install/provider_setup.h"
+#include "install/providers.h"
 
 #include <gtest/gtest.h>
 
@@ -39,14 +40,15 @@ TEST(ProviderSetup, CommandLineByProviderArgumentsAndFlags) {
       {u"DIR=C:/logs ", false, true, true, u"/qb DIR=C:/logs ", u" -reinstall -noupdate"},
       {u"x/l", false, false, false, u"/qb x/l", u""},
   };
-  for (const ProviderId provider : {kCsp, kUcsp}) {
-    const std::u16string subdirectory = provider == kCsp ? u"csp" : u"ucsp";
+  for (int id = 0; id < kProviderCount; ++id) {
+    const ProviderId provider = static_cast<ProviderId>(id);
+    const std::u16string subdirectory = kProviders[id].subdirectory;
     for (const CommandCase& c : cases) {
       SCOPED_TRACE(testing::Message() << provider << " " << &c - cases);
       fake::FakeWorld world;
       InstallOptions options;
+      for (WideString& other : options.providerArgs) other = WideString(u"/other ");  // must not count
       options.providerArgs[provider] = WideString(c.arguments);
-      options.providerArgs[1 - provider] = WideString(u"/other ");
       options.silent = c.silent;
       options.reinstall = c.reinstall;
       options.noUpdate = c.noUpdate;

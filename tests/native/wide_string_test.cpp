@@ -68,15 +68,6 @@ TEST(WideString, AppendsWholeOrUpToCountAndToItself) {
   EXPECT_EQ(grown.c_str()[9999], u'9');
 }
 
-TEST(WideString, PrependsInFront) {
-  WideString properties(u" /x");
-  properties.Prepend(WideString(u" ADDNPORVEX=1"));
-  properties.Prepend(WideString(u" /qb"));
-  EXPECT_EQ(Text(properties), u" /qb ADDNPORVEX=1 /x");
-  properties.Prepend(properties);
-  EXPECT_EQ(Text(properties), u" /qb ADDNPORVEX=1 /x /qb ADDNPORVEX=1 /x");
-}
-
 TEST(WideString, FormatsNumbersAndTexts) {
   WideString a(u"Ошибка");
   a.AppendFormat(u": %u", 4294967295u);

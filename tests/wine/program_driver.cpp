@@ -1,5 +1,6 @@
 #include "program_driver.h"
 
+#include "install/providers.h"
 #include "resources/message_catalogue.h"
 
 #include <algorithm>
@@ -97,8 +98,11 @@ bool CreateDirectories(const std::wstring& path) {
 }
 
 bool CopyDistribution(const std::wstring& from, const std::wstring& to) {
-  for (const wchar_t* file :
-       {L"x64\\orvexcom-x64.msi", L"win32\\orvexcom-win32.msi", L"csp\\Setup.exe", L"ucsp\\Setup.exe"}) {
+  std::vector<std::wstring> files = {L"x64\\orvexcom-x64.msi", L"win32\\orvexcom-win32.msi"};
+  for (const orvex::Provider& provider : orvex::kProviders) {
+    files.push_back(reinterpret_cast<const wchar_t*>(provider.subdirectory) + std::wstring(L"\\Setup.exe"));
+  }
+  for (const std::wstring& file : files) {
     const std::wstring target = to + L"\\" + file;
     if (!CreateDirectories(target.substr(0, target.rfind(L'\\'))) ||
         !CopyFileW((from + L"\\" + file).c_str(), target.c_str(), FALSE)) {

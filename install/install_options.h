@@ -5,7 +5,7 @@
 namespace orvex {
 
 // The providers the run can install before the plug-in, in the order it
-// installs them; each is one row of kProviders (app/switches.h).
+// installs them; each is one row of kProviders (install/providers.h).
 enum ProviderId : int { kCsp, kUcsp, kProviderCount };
 
 // What the command line asked for. Flags stay set once set; the argument

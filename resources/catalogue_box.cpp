@@ -1,4 +1,4 @@
-#include "install/install_messages.h"
+#include "resources/catalogue_box.h"
 
 #include "resources/message_catalogue.h"
 
