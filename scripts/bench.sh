@@ -5,7 +5,7 @@
 # 64-bit one side by side.
 #   - install ratio: a silent first installation through orvexplugin.exe
 #     against msiexec run directly on the same package with the same
-#     properties, and against the floor (tests/bench/floor.c: load msi.dll,
+#     properties, and against the floor (scripts/bench/floor.c: load msi.dll,
 #     query the product, run the same msiexec command line), for the sample
 #     package and for one with a realistic payload;
 #   - decision-only run: the same version is installed and -silent runs
@@ -95,7 +95,7 @@ bin=$state/bin
 mkdir -p "$bin"
 for bits in 32 64; do
   for helper in run hello floor; do
-    cp "build/win$bits/tests/bench/bench_$helper.exe" "$bin/$helper$bits.exe"
+    cp "build/win$bits/scripts/bench/bench_$helper.exe" "$bin/$helper$bits.exe"
   done
 done
 
@@ -313,8 +313,8 @@ payload_size=$(stat -c %s "$large/x64/orvexcom-x64.msi")
 decided=${decided#"$small/"}
 program32_size=$(stat -c %s "$program32")
 EOF
-python3 tests/bench/report.py "$results" text
+python3 scripts/bench/report.py "$results" text
 if [[ -n $markdown ]]; then
-  python3 tests/bench/report.py "$results" markdown >"$markdown"
+  python3 scripts/bench/report.py "$results" markdown >"$markdown"
   say "Markdown report: $markdown"
 fi
