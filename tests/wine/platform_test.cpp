@@ -26,6 +26,27 @@ std::wstring SystemDirectory() {
   return std::wstring(buffer, length);
 }
 
+// Windows without one function that later systems have: the lookup finds
+// every other.
+template <const char* kMissing>
+FARPROC Without(void* module, const char* name) {
+  return std::strcmp(name, kMissing) == 0 ? nullptr : GetProcAddress(static_cast<HMODULE>(module), name);
+}
+constexpr char kSetDefaultDllDirectories[] = "SetDefaultDllDirectories";
+constexpr char kRegDeleteKeyEx[] = "RegDeleteKeyExW";
+constexpr char kIsWow64Process[] = "IsWow64Process";
+constexpr char kHeapSetInformation[] = "HeapSetInformation";
+
+// Windows 7 before its loader update refuses the search flags.
+BOOL WINAPI RefuseWithInvalidParameter(DWORD) {
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return FALSE;
+}
+FARPROC RefusingDefaultDirectories(void* module, const char* name) {
+  return std::strcmp(name, kSetDefaultDllDirectories) == 0 ? reinterpret_cast<FARPROC>(&RefuseWithInvalidParameter)
+                                                            : GetProcAddress(static_cast<HMODULE>(module), name);
+}
+
 struct ProcessCase {
   std::wstring commandLine;
   Status expected;
@@ -64,6 +85,7 @@ TEST(Win32Platform, EnvironmentFollowsTheWindowsBufferConventions) {
   EXPECT_EQ(std::u16string(buffer), u"C:\\Temp\\");
 
   SetEnvironmentVariableW(L"ORVEX_TEST_VALUE", nullptr);
+  SetLastError(ERROR_SUCCESS);
   EXPECT_EQ(environment.GetVariable(u"ORVEX_TEST_VALUE", buffer, 32), 0u);
   EXPECT_EQ(environment.LastError(), static_cast<Status>(ERROR_ENVVAR_NOT_FOUND));
 
@@ -72,6 +94,7 @@ TEST(Win32Platform, EnvironmentFollowsTheWindowsBufferConventions) {
   EXPECT_EQ(std::u16string(directory, length), U16(SystemDirectory()));
   EXPECT_GT(environment.CurrentDirectory(MAX_PATH, directory), 0u);
 
+  // The tests run in a zone far from UTC (wine_common.sh), on a quarter hour.
   SYSTEMTIME before;
   GetLocalTime(&before);
   const CalendarTime now = environment.LocalNow();
@@ -79,6 +102,7 @@ TEST(Win32Platform, EnvironmentFollowsTheWindowsBufferConventions) {
   EXPECT_EQ(now.month, before.wMonth);
   EXPECT_EQ(now.day, before.wDay);
   EXPECT_EQ(now.hour, before.wHour);
+  EXPECT_EQ(now.minute, before.wMinute);
 }
 
 TEST(Win32Platform, FileSearchListsEntriesWithoutRegardToCase) {
@@ -87,6 +111,8 @@ TEST(Win32Platform, FileSearchListsEntriesWithoutRegardToCase) {
   CreateDirectoryW((root + L"\\x64").c_str(), nullptr);
   const std::wstring file = root + L"\\x64\\OrvexCom-X64.msi";
   CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  // As on a DVD: a directory has more attributes than the directory bit.
+  ASSERT_TRUE(SetFileAttributesW((root + L"\\x64").c_str(), FILE_ATTRIBUTE_READONLY));
 
   win32::Win32FileSystem files;
   FoundEntry entry;
@@ -117,27 +143,38 @@ TEST(Win32Platform, FileSearchListsEntriesWithoutRegardToCase) {
 }
 
 TEST(Win32Platform, RegistryKeysInTheThirtyTwoBitView) {
-  win32::Win32Registry registry;
   constexpr std::uint32_t kReadWrite32 = KEY_READ | KEY_WRITE | KEY_WOW64_32KEY;
   constexpr std::uint32_t kRead32 = KEY_READ | KEY_WOW64_32KEY;
   static_assert(kReadWrite32 == 0x2021F && kRead32 == 0x20219);
+  // The statuses are the calls' own: an error left behind by an earlier call
+  // must not pass for one.
+  const auto cleared = [] { SetLastError(ERROR_SUCCESS); };
 
-  EXPECT_EQ(registry.OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), static_cast<Status>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(registry.CreateUserKey(u"Software\\OrvexPlatformTest", kReadWrite32), 0u);
-  EXPECT_EQ(registry.CreateUserKey(u"Software\\OrvexPlatformTest", kReadWrite32), 0u) << "an existing key is opened";
-  EXPECT_EQ(registry.OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), 0u);
-  // HKCU\Software is shared by both views: the 64-bit view sees the key too.
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\OrvexPlatformTest", 0, KEY_READ | KEY_WOW64_64KEY, &key),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
+  // The second deletes as Windows without RegDeleteKeyExW does.
+  win32::Win32Registry current, older(Without<kRegDeleteKeyEx>);
+  for (win32::Win32Registry* registry : {&current, &older}) {
+    SCOPED_TRACE(registry == &older ? "without RegDeleteKeyExW" : "with RegDeleteKeyExW");
+    cleared();
+    EXPECT_EQ(registry->OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), static_cast<Status>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(registry->CreateUserKey(u"Software\\OrvexPlatformTest", kReadWrite32), 0u);
+    EXPECT_EQ(registry->CreateUserKey(u"Software\\OrvexPlatformTest", kReadWrite32), 0u) << "an existing key is opened";
+    EXPECT_EQ(registry->OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), 0u);
+    // HKCU\Software is shared by both views: the 64-bit view sees the key too.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\OrvexPlatformTest", 0, KEY_READ | KEY_WOW64_64KEY, &key),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
 
-  EXPECT_EQ(registry.DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY), 0u);
-  EXPECT_EQ(registry.OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), static_cast<Status>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(registry.DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY),
-            static_cast<Status>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(registry.DeleteUserSubkey(u"NoSuchParent\\Below", kReadWrite32, u"X", KEY_WOW64_32KEY),
-            static_cast<Status>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(registry->DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY), 0u);
+    cleared();
+    EXPECT_EQ(registry->OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), static_cast<Status>(ERROR_FILE_NOT_FOUND));
+    cleared();
+    EXPECT_EQ(registry->DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY),
+              static_cast<Status>(ERROR_FILE_NOT_FOUND));
+    cleared();
+    EXPECT_EQ(registry->DeleteUserSubkey(u"NoSuchParent\\Below", kReadWrite32, u"X", KEY_WOW64_32KEY),
+              static_cast<Status>(ERROR_FILE_NOT_FOUND));
+  }
 }
 
 TEST(Win32Platform, InstallerComesFromTheSystemDirectory) {
@@ -152,6 +189,24 @@ TEST(Win32Platform, InstallerComesFromTheSystemDirectory) {
             static_cast<Status>(ERROR_UNKNOWN_PRODUCT));
   InstallerHandle handle = 0;
   EXPECT_NE(installer.OpenPackage(WideString(u"Z:\\no\\such.msi"), 1, handle), 0u);
+
+  // The source list, read back from Windows Installer: msiexec records the
+  // package name itself, so only a name of our own shows that the call took.
+  const auto setName = [&installer](const WideString& product) {
+    return installer.SourceListSetInfo(product, MSIINSTALLCONTEXT_MACHINE, MSICODE_PRODUCT, u"PackageName",
+                                       WideString(u"renamed.msi"));
+  };
+  EXPECT_EQ(setName(unknown), static_cast<Status>(ERROR_UNKNOWN_PRODUCT));
+  ASSERT_EQ(MsiInstallProductW(testing::Package(L"normal-2.0.9").c_str(), L"ADDNPORVEX=1 REBOOT=R"), 0u);
+  const WideString product(U16(testing::kProduct).c_str());
+  EXPECT_EQ(installer.SourceListClearAll(product), 0u);
+  EXPECT_EQ(setName(product), 0u);
+  wchar_t name[MAX_PATH] = {};
+  DWORD units = MAX_PATH;
+  EXPECT_EQ(MsiSourceListGetInfoW(testing::kProduct, nullptr, MSIINSTALLCONTEXT_MACHINE, MSICODE_PRODUCT,
+                                  INSTALLPROPERTY_PACKAGENAME, name, &units),
+            0u);
+  EXPECT_EQ(testing::Utf8(name), "renamed.msi");
 
   HMODULE msi = GetModuleHandleW(L"msi.dll");
   ASSERT_NE(msi, nullptr);
@@ -190,6 +245,27 @@ TEST(Win32Platform, SystemFacts) {
   OsVersion version;
   ASSERT_TRUE(system.QueryOsVersion(version));
   EXPECT_GE(version.major, 5u);
+  // Before XP SP2, without IsWow64Process, a 32-bit program is on 32-bit Windows.
+  EXPECT_EQ(win32::Win32SystemInfo(Without<kIsWow64Process>).IsWindows64Bit(), sizeof(void*) == 8);
+  EXPECT_TRUE(win32::TerminateOnHeapCorruption());
+  EXPECT_FALSE(win32::TerminateOnHeapCorruption(Without<kHeapSetInformation>)) << "Windows 2000";
+}
+
+// Where SetDefaultDllDirectories is missing or refuses, SetDllDirectoryW("")
+// takes the current directory (a download folder, say) out of the DLL
+// search. Wine searches that all the same, but a DLL directory set before is
+// gone too, which it does show.
+TEST(Win32Platform, DllSearchFallsBackOnOlderWindows) {
+  ASSERT_TRUE(CopyFileW(testing::Environment(L"ORVEX_PLANTED_DLL").c_str(),
+                        (testing::WorkDirectory() + L"\\orvexprobe.dll").c_str(), FALSE));
+  for (const win32::ProcedureLookup lookup : {Without<kSetDefaultDllDirectories>, RefusingDefaultDirectories}) {
+    ASSERT_TRUE(SetDllDirectoryW(testing::WorkDirectory().c_str()));
+    const HMODULE found = LoadLibraryW(L"orvexprobe.dll");
+    EXPECT_NE(found, nullptr);
+    FreeLibrary(found);
+    win32::LockDownDllSearch(lookup);
+    EXPECT_EQ(LoadLibraryW(L"orvexprobe.dll"), nullptr);
+  }
 }
 
 // DLLs planted where a downloaded program runs must never be loaded. The
