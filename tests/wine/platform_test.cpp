@@ -47,6 +47,13 @@ FARPROC RefusingDefaultDirectories(void* module, const char* name) {
                                                             : GetProcAddress(static_cast<HMODULE>(module), name);
 }
 
+// Open handles of this process: what a call opens, it closes.
+DWORD OpenHandles() {
+  DWORD count = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &count);
+  return count;
+}
+
 struct ProcessCase {
   std::wstring commandLine;
   Status expected;
@@ -64,6 +71,7 @@ TEST(Win32Platform, ProcessesReturnFullExitCodesOrTheStartError) {
       {L"Z:\\no\\such\\directory\\Setup.exe -args \"/qb\"", ERROR_FILE_NOT_FOUND},
       {L"no-such-program-here.exe", ERROR_FILE_NOT_FOUND},
   };
+  const DWORD handles = OpenHandles();
   for (const ProcessCase& c : cases) {
     const WideString commandLine(U16(c.commandLine).c_str());
     const char16_t* before = commandLine.c_str();
@@ -74,6 +82,7 @@ TEST(Win32Platform, ProcessesReturnFullExitCodesOrTheStartError) {
     EXPECT_EQ(Text(commandLine), U16(c.commandLine)) << "the caller's text is unchanged";
     EXPECT_EQ(commandLine.c_str(), before);
   }
+  EXPECT_EQ(OpenHandles(), handles);
 }
 
 TEST(Win32Platform, EnvironmentFollowsTheWindowsBufferConventions) {
@@ -81,7 +90,7 @@ TEST(Win32Platform, EnvironmentFollowsTheWindowsBufferConventions) {
   SetEnvironmentVariableW(L"ORVEX_TEST_VALUE", L"C:\\Temp\\");
   EXPECT_EQ(environment.GetVariable(u"ORVEX_TEST_VALUE", nullptr, 0), 9u) << "size with the terminator";
   char16_t buffer[32];
-  EXPECT_EQ(environment.GetVariable(u"ORVEX_TEST_VALUE", buffer, 32), 8u);
+  EXPECT_EQ(environment.GetVariable(u"ORVEX_TEST_VALUE", buffer, 9), 8u) << "in a buffer of just that size";
   EXPECT_EQ(std::u16string(buffer), u"C:\\Temp\\");
 
   SetEnvironmentVariableW(L"ORVEX_TEST_VALUE", nullptr);
@@ -90,11 +99,13 @@ TEST(Win32Platform, EnvironmentFollowsTheWindowsBufferConventions) {
   EXPECT_EQ(environment.LastError(), static_cast<Status>(ERROR_ENVVAR_NOT_FOUND));
 
   char16_t directory[MAX_PATH];
-  const std::uint32_t length = environment.SystemDirectory(directory, MAX_PATH - 1);
+  const auto fit = static_cast<std::uint32_t>(SystemDirectory().size() + 1);
+  const std::uint32_t length = environment.SystemDirectory(directory, fit);
   EXPECT_EQ(std::u16string(directory, length), U16(SystemDirectory()));
-  EXPECT_GT(environment.CurrentDirectory(MAX_PATH, directory), 0u);
+  const DWORD current = GetCurrentDirectoryW(0, nullptr);
+  EXPECT_EQ(environment.CurrentDirectory(current, directory), current - 1);
 
-  // The tests run in a zone far from UTC (wine_common.sh), on a quarter hour.
+  // The tests run in a zone far from UTC (run_group.sh), on a quarter hour.
   SYSTEMTIME before;
   GetLocalTime(&before);
   const CalendarTime now = environment.LocalNow();
@@ -114,6 +125,7 @@ TEST(Win32Platform, FileSearchListsEntriesWithoutRegardToCase) {
   // As on a DVD: a directory has more attributes than the directory bit.
   ASSERT_TRUE(SetFileAttributesW((root + L"\\x64").c_str(), FILE_ATTRIBUTE_READONLY));
 
+  const DWORD handles = OpenHandles();
   win32::Win32FileSystem files;
   FoundEntry entry;
   {
@@ -132,8 +144,11 @@ TEST(Win32Platform, FileSearchListsEntriesWithoutRegardToCase) {
     } while (search.Next(entry));
     EXPECT_NE(names.find(u"x64/"), std::u16string::npos) << testing::Utf8(std::wstring(names.begin(), names.end()));
   }
-  FileSearch none(files);
-  EXPECT_FALSE(none.First(WideString(U16(root + L"\\*.nothing").c_str()), entry));
+  {
+    FileSearch none(files);
+    EXPECT_FALSE(none.First(WideString(U16(root + L"\\*.nothing").c_str()), entry));
+  }
+  EXPECT_EQ(OpenHandles(), handles);
 
   const WideString path(U16(file).c_str());
   EXPECT_TRUE(files.PathExists(path));
@@ -149,31 +164,38 @@ TEST(Win32Platform, RegistryKeysInTheThirtyTwoBitView) {
   // The statuses are the calls' own: an error left behind by an earlier call
   // must not pass for one.
   const auto cleared = [] { SetLastError(ERROR_SUCCESS); };
+  constexpr auto kMissing = static_cast<Status>(ERROR_FILE_NOT_FOUND);
 
   // The second deletes as Windows without RegDeleteKeyExW does.
   win32::Win32Registry current, older(Without<kRegDeleteKeyEx>);
   for (win32::Win32Registry* registry : {&current, &older}) {
     SCOPED_TRACE(registry == &older ? "without RegDeleteKeyExW" : "with RegDeleteKeyExW");
+    const DWORD handles = OpenHandles();
     cleared();
-    EXPECT_EQ(registry->OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), static_cast<Status>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(registry->OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), kMissing);
     EXPECT_EQ(registry->CreateUserKey(u"Software\\OrvexPlatformTest", kReadWrite32), 0u);
     EXPECT_EQ(registry->CreateUserKey(u"Software\\OrvexPlatformTest", kReadWrite32), 0u) << "an existing key is opened";
     EXPECT_EQ(registry->OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), 0u);
     // HKCU\Software is shared by both views: the 64-bit view sees the key too.
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\OrvexPlatformTest", 0, KEY_READ | KEY_WOW64_64KEY, &key),
+    HKEY key = nullptr, child = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\OrvexPlatformTest", 0,
+                            KEY_READ | KEY_CREATE_SUB_KEY | KEY_WOW64_64KEY, &key),
               ERROR_SUCCESS);
+    // It outlives a restart: only such a key may have one below it that does.
+    EXPECT_EQ(RegCreateKeyExW(key, L"Lasting", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ, nullptr, &child, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(child);
+    RegDeleteKeyW(key, L"Lasting");
     RegCloseKey(key);
 
     EXPECT_EQ(registry->DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY), 0u);
     cleared();
-    EXPECT_EQ(registry->OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), static_cast<Status>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(registry->OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), kMissing);
     cleared();
-    EXPECT_EQ(registry->DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY),
-              static_cast<Status>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(registry->DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY), kMissing);
     cleared();
-    EXPECT_EQ(registry->DeleteUserSubkey(u"NoSuchParent\\Below", kReadWrite32, u"X", KEY_WOW64_32KEY),
-              static_cast<Status>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(registry->DeleteUserSubkey(u"NoSuchParent\\Below", kReadWrite32, u"X", KEY_WOW64_32KEY), kMissing);
+    EXPECT_EQ(OpenHandles(), handles);
   }
 }
 
