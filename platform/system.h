@@ -191,8 +191,8 @@ class Registry {
   // Opens the key and closes it again: 0 when it exists and may be opened.
   virtual Status OpenUserKey(const char16_t* subkey, std::uint32_t access) noexcept = 0;
   // Opens parent with parentAccess and deletes its subkey name in the view
-  // given by viewAccess (RegDeleteKeyExW where the system has it, looked up
-  // once, else RegDeleteKeyW).
+  // given by viewAccess (RegDeleteKeyExW where the system has it, else
+  // RegDeleteKeyW).
   virtual Status DeleteUserSubkey(const char16_t* parent, std::uint32_t parentAccess, const char16_t* name,
                                   std::uint32_t viewAccess) noexcept = 0;
 

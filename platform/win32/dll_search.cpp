@@ -4,31 +4,31 @@
 
 namespace orvex::win32 {
 
-void LockDownDllSearch() noexcept {
+void LockDownDllSearch(ProcedureLookup lookup) noexcept {
   HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
   if (kernel == nullptr) return;
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
   using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
   // Windows 8 and later, or 7 with its update; older systems get the
   // narrower SetDllDirectoryW(""), which drops the current directory.
-  auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-      reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  auto setDefault =
+      reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(lookup(kernel, "SetDefaultDllDirectories")));
   if (setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
-  auto setDirectory =
-      reinterpret_cast<SetDllDirectoryFn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDllDirectoryW")));
+  auto setDirectory = reinterpret_cast<SetDllDirectoryFn>(reinterpret_cast<void*>(lookup(kernel, "SetDllDirectoryW")));
   if (setDirectory != nullptr) setDirectory(L"");
 }
 
-void TerminateOnHeapCorruption() noexcept {
+bool TerminateOnHeapCorruption(ProcedureLookup lookup) noexcept {
   // HeapSetInformation came with XP, and Windows 2000 lacks it: an import
   // would keep the program from starting there. Where the option itself is
   // unknown (before Vista) the call fails harmlessly.
   HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-  if (kernel == nullptr) return;
+  if (kernel == nullptr) return false;
   using HeapSetInformationFn = BOOL(WINAPI*)(HANDLE, HEAP_INFORMATION_CLASS, PVOID, SIZE_T);
-  auto heapSetInformation = reinterpret_cast<HeapSetInformationFn>(
-      reinterpret_cast<void*>(::GetProcAddress(kernel, "HeapSetInformation")));
-  if (heapSetInformation != nullptr) heapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
+  auto heapSetInformation =
+      reinterpret_cast<HeapSetInformationFn>(reinterpret_cast<void*>(lookup(kernel, "HeapSetInformation")));
+  return heapSetInformation != nullptr &&
+         heapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0) != FALSE;
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {

@@ -13,10 +13,6 @@ bool Resolve(ProcedureLookup lookup, void* context, const char* name, Function& 
   return function != nullptr;
 }
 
-FARPROC LookUpInModule(void* module, const char* name) noexcept {
-  return ::GetProcAddress(static_cast<HMODULE>(module), name);
-}
-
 // Loaded once and kept for the life of the process, freed at exit.
 struct LoadedInstaller {
   bool attempted = false;
@@ -28,6 +24,10 @@ struct LoadedInstaller {
 LoadedInstaller g_installer;
 
 }  // namespace
+
+FARPROC LookUpInModule(void* module, const char* name) noexcept {
+  return ::GetProcAddress(static_cast<HMODULE>(module), name);
+}
 
 bool ResolveInstallerFunctions(ProcedureLookup lookup, void* context, InstallerFunctions& f) noexcept {
   Resolve(lookup, context, "MsiSourceListClearAllW", f.SourceListClearAll);

@@ -4,6 +4,8 @@
 #include <msi.h>
 #include <msiquery.h>
 
+#include "platform/win32/win32_platform.h"
+
 namespace orvex::win32 {
 
 // Windows Installer entry points, resolved at run time from the msi.dll of
@@ -20,9 +22,6 @@ struct InstallerFunctions {
   UINT(WINAPI* SourceListClearAll)(LPCWSTR, LPCWSTR, DWORD) = nullptr;
   UINT(WINAPI* SourceListSetInfo)(LPCWSTR, LPCWSTR, MSIINSTALLCONTEXT, DWORD, LPCWSTR, LPCWSTR) = nullptr;
 };
-
-// Looks up one exported function by name; null when it is missing.
-using ProcedureLookup = FARPROC (*)(void* context, const char* name);
 
 // Fills functions one by one through lookup. The source-list functions came
 // with Windows Installer 3.0, which Windows 2000 may lack: they stay null when

@@ -12,6 +12,14 @@ namespace orvex::win32 {
 inline const wchar_t* Wide(const char16_t* text) noexcept { return reinterpret_cast<const wchar_t*>(text); }
 inline wchar_t* Wide(char16_t* text) noexcept { return reinterpret_cast<wchar_t*>(text); }
 
+// Looks up one exported function by name; null when it is missing.
+using ProcedureLookup = FARPROC (*)(void* context, const char* name);
+
+// GetProcAddress in the module given as context. Functions that older
+// Windows lacks are looked up through a ProcedureLookup, so that the older
+// path can be taken under a newer system too.
+FARPROC LookUpInModule(void* module, const char* name) noexcept;
+
 class Win32Ui final : public Ui {
  public:
   int ShowMessageBox(const WideString& text, const WideString& caption, std::uint32_t style) noexcept override;
@@ -26,9 +34,14 @@ class Win32CommandLine final : public CommandLineSource {
 
 class Win32SystemInfo final : public SystemInfo {
  public:
+  // lookup finds IsWow64Process in kernel32.
+  explicit Win32SystemInfo(ProcedureLookup lookup = LookUpInModule) noexcept : lookup_(lookup) {}
   bool IsUserAnAdmin() noexcept override;
   bool QueryOsVersion(OsVersion& version) noexcept override;
   bool IsWindows64Bit() noexcept override;
+
+ private:
+  ProcedureLookup lookup_;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -73,10 +86,15 @@ class Win32Installer final : public Installer {
 
 class Win32Registry final : public Registry {
  public:
+  // lookup finds RegDeleteKeyExW in advapi32.
+  explicit Win32Registry(ProcedureLookup lookup = LookUpInModule) noexcept : lookup_(lookup) {}
   Status CreateUserKey(const char16_t* subkey, std::uint32_t access) noexcept override;
   Status OpenUserKey(const char16_t* subkey, std::uint32_t access) noexcept override;
   Status DeleteUserSubkey(const char16_t* parent, std::uint32_t parentAccess, const char16_t* name,
                           std::uint32_t viewAccess) noexcept override;
+
+ private:
+  ProcedureLookup lookup_;
 };
 
 class Win32Power final : public Power {
@@ -87,12 +105,15 @@ class Win32Power final : public Power {
 
 // Restricts the DLL search of the process to the system directory where the
 // system allows it, and takes the current directory out of it otherwise.
-// Runs first thing in the entry, before any DLL is loaded on demand.
-void LockDownDllSearch() noexcept;
+// Runs first thing in the entry, before any DLL is loaded on demand. lookup
+// finds SetDefaultDllDirectories and SetDllDirectoryW in kernel32.
+void LockDownDllSearch(ProcedureLookup lookup = LookUpInModule) noexcept;
 
 // Ends the process when the heap is found corrupted rather than run on with
 // an elevated process in an unknown state. Also first thing in the entry.
-void TerminateOnHeapCorruption() noexcept;
+// lookup finds HeapSetInformation in kernel32. False where the system lacks
+// the function or refused the option.
+bool TerminateOnHeapCorruption(ProcedureLookup lookup = LookUpInModule) noexcept;
 
 // Loads a DLL of the system directory by its full path; null on failure.
 [[nodiscard]] HMODULE LoadSystemLibrary(const wchar_t* name) noexcept;

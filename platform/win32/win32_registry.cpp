@@ -5,28 +5,6 @@
 
 namespace orvex::win32 {
 
-namespace {
-
-using RegDeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
-
-// RegDeleteKeyExW appeared with XP x64; looked up once per process in the
-// already loaded advapi32.
-RegDeleteKeyExFn DeleteKeyEx() noexcept {
-  static bool lookedUp = false;
-  static RegDeleteKeyExFn function = nullptr;
-  if (!lookedUp) {
-    lookedUp = true;
-    HMODULE advapi = ::GetModuleHandleW(L"Advapi32.dll");
-    if (advapi != nullptr) {
-      function = reinterpret_cast<RegDeleteKeyExFn>(
-          reinterpret_cast<void*>(::GetProcAddress(advapi, "RegDeleteKeyExW")));
-    }
-  }
-  return function;
-}
-
-}  // namespace
-
 Status Win32Registry::CreateUserKey(const char16_t* subkey, std::uint32_t access) noexcept {
   HKEY raw = nullptr;
   DWORD disposition = 0;
@@ -51,7 +29,10 @@ Status Win32Registry::DeleteUserSubkey(const char16_t* parent, std::uint32_t par
   const LONG opened = ::RegOpenKeyExW(HKEY_CURRENT_USER, Wide(parent), 0, parentAccess, &raw);
   if (opened != ERROR_SUCCESS) return static_cast<Status>(opened);
   unique_hkey key(raw);
-  const RegDeleteKeyExFn deleteKeyEx = DeleteKeyEx();
+  // RegDeleteKeyExW appeared with XP x64; advapi32 is loaded already.
+  using RegDeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
+  const auto deleteKeyEx = reinterpret_cast<RegDeleteKeyExFn>(
+      reinterpret_cast<void*>(lookup_(::GetModuleHandleW(L"advapi32.dll"), "RegDeleteKeyExW")));
   const LONG status = deleteKeyEx != nullptr ? deleteKeyEx(key.get(), Wide(name), viewAccess, 0)
                                              : ::RegDeleteKeyW(key.get(), Wide(name));
   return static_cast<Status>(status);

@@ -30,17 +30,10 @@ bool Win32SystemInfo::IsWindows64Bit() noexcept {
 #ifdef _WIN64
   return true;
 #else
-  // IsWow64Process exists from XP SP2 on; looked up once per process.
+  // IsWow64Process exists from XP SP2 on.
   using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  static bool lookedUp = false;
-  static IsWow64ProcessFn isWow64Process = nullptr;
-  if (!lookedUp) {
-    HMODULE kernel = ::GetModuleHandleW(L"kernel32");
-    if (kernel == nullptr) return false;
-    isWow64Process =
-        reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")));
-    lookedUp = true;
-  }
+  const auto isWow64Process = reinterpret_cast<IsWow64ProcessFn>(
+      reinterpret_cast<void*>(lookup_(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
   BOOL wow64 = FALSE;
   return isWow64Process != nullptr && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
 #endif

@@ -26,6 +26,34 @@ std::wstring SystemDirectory() {
   return std::wstring(buffer, length);
 }
 
+// Windows without one function that later systems have: the lookup finds
+// every other.
+template <const char* kMissing>
+FARPROC Without(void* module, const char* name) {
+  return std::strcmp(name, kMissing) == 0 ? nullptr : GetProcAddress(static_cast<HMODULE>(module), name);
+}
+constexpr char kSetDefaultDllDirectories[] = "SetDefaultDllDirectories";
+constexpr char kRegDeleteKeyEx[] = "RegDeleteKeyExW";
+constexpr char kIsWow64Process[] = "IsWow64Process";
+constexpr char kHeapSetInformation[] = "HeapSetInformation";
+
+// Windows 7 before its loader update refuses the search flags.
+BOOL WINAPI RefuseWithInvalidParameter(DWORD) {
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return FALSE;
+}
+FARPROC RefusingDefaultDirectories(void* module, const char* name) {
+  return std::strcmp(name, kSetDefaultDllDirectories) == 0 ? reinterpret_cast<FARPROC>(&RefuseWithInvalidParameter)
+                                                            : GetProcAddress(static_cast<HMODULE>(module), name);
+}
+
+// Open handles of this process: what a call opens, it closes.
+DWORD OpenHandles() {
+  DWORD count = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &count);
+  return count;
+}
+
 struct ProcessCase {
   std::wstring commandLine;
   Status expected;
@@ -43,6 +71,7 @@ TEST(Win32Platform, ProcessesReturnFullExitCodesOrTheStartError) {
       {L"Z:\\no\\such\\directory\\Setup.exe -args \"/qb\"", ERROR_FILE_NOT_FOUND},
       {L"no-such-program-here.exe", ERROR_FILE_NOT_FOUND},
   };
+  const DWORD handles = OpenHandles();
   for (const ProcessCase& c : cases) {
     const WideString commandLine(U16(c.commandLine).c_str());
     const char16_t* before = commandLine.c_str();
@@ -53,6 +82,7 @@ TEST(Win32Platform, ProcessesReturnFullExitCodesOrTheStartError) {
     EXPECT_EQ(Text(commandLine), U16(c.commandLine)) << "the caller's text is unchanged";
     EXPECT_EQ(commandLine.c_str(), before);
   }
+  EXPECT_EQ(OpenHandles(), handles);
 }
 
 TEST(Win32Platform, EnvironmentFollowsTheWindowsBufferConventions) {
@@ -60,18 +90,22 @@ TEST(Win32Platform, EnvironmentFollowsTheWindowsBufferConventions) {
   SetEnvironmentVariableW(L"ORVEX_TEST_VALUE", L"C:\\Temp\\");
   EXPECT_EQ(environment.GetVariable(u"ORVEX_TEST_VALUE", nullptr, 0), 9u) << "size with the terminator";
   char16_t buffer[32];
-  EXPECT_EQ(environment.GetVariable(u"ORVEX_TEST_VALUE", buffer, 32), 8u);
+  EXPECT_EQ(environment.GetVariable(u"ORVEX_TEST_VALUE", buffer, 9), 8u) << "in a buffer of just that size";
   EXPECT_EQ(std::u16string(buffer), u"C:\\Temp\\");
 
   SetEnvironmentVariableW(L"ORVEX_TEST_VALUE", nullptr);
+  SetLastError(ERROR_SUCCESS);
   EXPECT_EQ(environment.GetVariable(u"ORVEX_TEST_VALUE", buffer, 32), 0u);
   EXPECT_EQ(environment.LastError(), static_cast<Status>(ERROR_ENVVAR_NOT_FOUND));
 
   char16_t directory[MAX_PATH];
-  const std::uint32_t length = environment.SystemDirectory(directory, MAX_PATH - 1);
+  const auto fit = static_cast<std::uint32_t>(SystemDirectory().size() + 1);
+  const std::uint32_t length = environment.SystemDirectory(directory, fit);
   EXPECT_EQ(std::u16string(directory, length), U16(SystemDirectory()));
-  EXPECT_GT(environment.CurrentDirectory(MAX_PATH, directory), 0u);
+  const DWORD current = GetCurrentDirectoryW(0, nullptr);
+  EXPECT_EQ(environment.CurrentDirectory(current, directory), current - 1);
 
+  // The tests run in a zone far from UTC (run_group.sh), on a quarter hour.
   SYSTEMTIME before;
   GetLocalTime(&before);
   const CalendarTime now = environment.LocalNow();
@@ -79,6 +113,7 @@ TEST(Win32Platform, EnvironmentFollowsTheWindowsBufferConventions) {
   EXPECT_EQ(now.month, before.wMonth);
   EXPECT_EQ(now.day, before.wDay);
   EXPECT_EQ(now.hour, before.wHour);
+  EXPECT_EQ(now.minute, before.wMinute);
 }
 
 TEST(Win32Platform, FileSearchListsEntriesWithoutRegardToCase) {
@@ -87,7 +122,10 @@ TEST(Win32Platform, FileSearchListsEntriesWithoutRegardToCase) {
   CreateDirectoryW((root + L"\\x64").c_str(), nullptr);
   const std::wstring file = root + L"\\x64\\OrvexCom-X64.msi";
   CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  // As on a DVD: a directory has more attributes than the directory bit.
+  ASSERT_TRUE(SetFileAttributesW((root + L"\\x64").c_str(), FILE_ATTRIBUTE_READONLY));
 
+  const DWORD handles = OpenHandles();
   win32::Win32FileSystem files;
   FoundEntry entry;
   {
@@ -106,8 +144,11 @@ TEST(Win32Platform, FileSearchListsEntriesWithoutRegardToCase) {
     } while (search.Next(entry));
     EXPECT_NE(names.find(u"x64/"), std::u16string::npos) << testing::Utf8(std::wstring(names.begin(), names.end()));
   }
-  FileSearch none(files);
-  EXPECT_FALSE(none.First(WideString(U16(root + L"\\*.nothing").c_str()), entry));
+  {
+    FileSearch none(files);
+    EXPECT_FALSE(none.First(WideString(U16(root + L"\\*.nothing").c_str()), entry));
+  }
+  EXPECT_EQ(OpenHandles(), handles);
 
   const WideString path(U16(file).c_str());
   EXPECT_TRUE(files.PathExists(path));
@@ -117,27 +158,45 @@ TEST(Win32Platform, FileSearchListsEntriesWithoutRegardToCase) {
 }
 
 TEST(Win32Platform, RegistryKeysInTheThirtyTwoBitView) {
-  win32::Win32Registry registry;
   constexpr std::uint32_t kReadWrite32 = KEY_READ | KEY_WRITE | KEY_WOW64_32KEY;
   constexpr std::uint32_t kRead32 = KEY_READ | KEY_WOW64_32KEY;
   static_assert(kReadWrite32 == 0x2021F && kRead32 == 0x20219);
+  // The statuses are the calls' own: an error left behind by an earlier call
+  // must not pass for one.
+  const auto cleared = [] { SetLastError(ERROR_SUCCESS); };
+  constexpr auto kMissing = static_cast<Status>(ERROR_FILE_NOT_FOUND);
 
-  EXPECT_EQ(registry.OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), static_cast<Status>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(registry.CreateUserKey(u"Software\\OrvexPlatformTest", kReadWrite32), 0u);
-  EXPECT_EQ(registry.CreateUserKey(u"Software\\OrvexPlatformTest", kReadWrite32), 0u) << "an existing key is opened";
-  EXPECT_EQ(registry.OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), 0u);
-  // HKCU\Software is shared by both views: the 64-bit view sees the key too.
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\OrvexPlatformTest", 0, KEY_READ | KEY_WOW64_64KEY, &key),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
+  // The second deletes as Windows without RegDeleteKeyExW does.
+  win32::Win32Registry current, older(Without<kRegDeleteKeyEx>);
+  for (win32::Win32Registry* registry : {&current, &older}) {
+    SCOPED_TRACE(registry == &older ? "without RegDeleteKeyExW" : "with RegDeleteKeyExW");
+    const DWORD handles = OpenHandles();
+    cleared();
+    EXPECT_EQ(registry->OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), kMissing);
+    EXPECT_EQ(registry->CreateUserKey(u"Software\\OrvexPlatformTest", kReadWrite32), 0u);
+    EXPECT_EQ(registry->CreateUserKey(u"Software\\OrvexPlatformTest", kReadWrite32), 0u) << "an existing key is opened";
+    EXPECT_EQ(registry->OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), 0u);
+    // HKCU\Software is shared by both views: the 64-bit view sees the key too.
+    HKEY key = nullptr, child = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\OrvexPlatformTest", 0,
+                            KEY_READ | KEY_CREATE_SUB_KEY | KEY_WOW64_64KEY, &key),
+              ERROR_SUCCESS);
+    // It outlives a restart: only such a key may have one below it that does.
+    EXPECT_EQ(RegCreateKeyExW(key, L"Lasting", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ, nullptr, &child, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(child);
+    RegDeleteKeyW(key, L"Lasting");
+    RegCloseKey(key);
 
-  EXPECT_EQ(registry.DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY), 0u);
-  EXPECT_EQ(registry.OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), static_cast<Status>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(registry.DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY),
-            static_cast<Status>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(registry.DeleteUserSubkey(u"NoSuchParent\\Below", kReadWrite32, u"X", KEY_WOW64_32KEY),
-            static_cast<Status>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(registry->DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY), 0u);
+    cleared();
+    EXPECT_EQ(registry->OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), kMissing);
+    cleared();
+    EXPECT_EQ(registry->DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY), kMissing);
+    cleared();
+    EXPECT_EQ(registry->DeleteUserSubkey(u"NoSuchParent\\Below", kReadWrite32, u"X", KEY_WOW64_32KEY), kMissing);
+    EXPECT_EQ(OpenHandles(), handles);
+  }
 }
 
 TEST(Win32Platform, InstallerComesFromTheSystemDirectory) {
@@ -152,6 +211,24 @@ TEST(Win32Platform, InstallerComesFromTheSystemDirectory) {
             static_cast<Status>(ERROR_UNKNOWN_PRODUCT));
   InstallerHandle handle = 0;
   EXPECT_NE(installer.OpenPackage(WideString(u"Z:\\no\\such.msi"), 1, handle), 0u);
+
+  // The source list, read back from Windows Installer: msiexec records the
+  // package name itself, so only a name of our own shows that the call took.
+  const auto setName = [&installer](const WideString& product) {
+    return installer.SourceListSetInfo(product, MSIINSTALLCONTEXT_MACHINE, MSICODE_PRODUCT, u"PackageName",
+                                       WideString(u"renamed.msi"));
+  };
+  EXPECT_EQ(setName(unknown), static_cast<Status>(ERROR_UNKNOWN_PRODUCT));
+  ASSERT_EQ(MsiInstallProductW(testing::Package(L"normal-2.0.9").c_str(), L"ADDNPORVEX=1 REBOOT=R"), 0u);
+  const WideString product(U16(testing::kProduct).c_str());
+  EXPECT_EQ(installer.SourceListClearAll(product), 0u);
+  EXPECT_EQ(setName(product), 0u);
+  wchar_t name[MAX_PATH] = {};
+  DWORD units = MAX_PATH;
+  EXPECT_EQ(MsiSourceListGetInfoW(testing::kProduct, nullptr, MSIINSTALLCONTEXT_MACHINE, MSICODE_PRODUCT,
+                                  INSTALLPROPERTY_PACKAGENAME, name, &units),
+            0u);
+  EXPECT_EQ(testing::Utf8(name), "renamed.msi");
 
   HMODULE msi = GetModuleHandleW(L"msi.dll");
   ASSERT_NE(msi, nullptr);
@@ -190,6 +267,27 @@ TEST(Win32Platform, SystemFacts) {
   OsVersion version;
   ASSERT_TRUE(system.QueryOsVersion(version));
   EXPECT_GE(version.major, 5u);
+  // Before XP SP2, without IsWow64Process, a 32-bit program is on 32-bit Windows.
+  EXPECT_EQ(win32::Win32SystemInfo(Without<kIsWow64Process>).IsWindows64Bit(), sizeof(void*) == 8);
+  EXPECT_TRUE(win32::TerminateOnHeapCorruption());
+  EXPECT_FALSE(win32::TerminateOnHeapCorruption(Without<kHeapSetInformation>)) << "Windows 2000";
+}
+
+// Where SetDefaultDllDirectories is missing or refuses, SetDllDirectoryW("")
+// takes the current directory (a download folder, say) out of the DLL
+// search. Wine searches that all the same, but a DLL directory set before is
+// gone too, which it does show.
+TEST(Win32Platform, DllSearchFallsBackOnOlderWindows) {
+  ASSERT_TRUE(CopyFileW(testing::Environment(L"ORVEX_PLANTED_DLL").c_str(),
+                        (testing::WorkDirectory() + L"\\orvexprobe.dll").c_str(), FALSE));
+  for (const win32::ProcedureLookup lookup : {Without<kSetDefaultDllDirectories>, RefusingDefaultDirectories}) {
+    ASSERT_TRUE(SetDllDirectoryW(testing::WorkDirectory().c_str()));
+    const HMODULE found = LoadLibraryW(L"orvexprobe.dll");
+    EXPECT_NE(found, nullptr);
+    FreeLibrary(found);
+    win32::LockDownDllSearch(lookup);
+    EXPECT_EQ(LoadLibraryW(L"orvexprobe.dll"), nullptr);
+  }
 }
 
 // DLLs planted where a downloaded program runs must never be loaded. The

@@ -4,6 +4,7 @@
 #include "resources/message_catalogue.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -208,6 +209,10 @@ bool ProgramRun::Start(const std::wstring& program, const std::wstring& argument
 
   std::wstring commandLine = L"\"" + program + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
+  // Wine's debug channels for the program alone, when the test run asks for
+  // them (run_group.sh: heap reports); it is told the program's process id.
+  const std::wstring programDebug = Environment(L"ORVEX_PROGRAM_WINEDEBUG"), ownDebug = Environment(L"WINEDEBUG");
+  if (!programDebug.empty()) SetEnvironmentVariableW(L"WINEDEBUG", programDebug.c_str());
   PROCESS_INFORMATION info{};
   const wchar_t* const where = directory.empty() ? nullptr : directory.c_str();
   const BOOL started = token != nullptr ? CreateProcessAsUserW(token, program.c_str(), commandLine.data(), nullptr,
@@ -215,6 +220,10 @@ bool ProgramRun::Start(const std::wstring& program, const std::wstring& argument
                                         : CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                                          0, nullptr, where, &startup, &info);
   CloseHandle(outputWrite);
+  if (!programDebug.empty()) {
+    SetEnvironmentVariableW(L"WINEDEBUG", ownDebug.empty() ? nullptr : ownDebug.c_str());
+    if (started) fprintf(stderr, "program process %04lx\n", info.dwProcessId);
+  }
   if (!started) return false;
   CloseHandle(info.hThread);
   process_ = info.hProcess;

@@ -24,6 +24,14 @@ while [[ $1 != -- ]]; do
 done
 shift
 source "$(dirname "$0")/wine_common.sh"
+# Windows takes local time from its own zone setting, Wine from TZ: a zone
+# far from UTC and off the whole hour, so that a time taken in UTC shows.
+export TZ=Pacific/Chatham
+# Heap damage ends a program on Windows (0xC0000374, as the program asks);
+# Wine only reports it on its heap channel. The tests turn that on for each
+# program they start, each line headed by its process id, and name the
+# process ("program process ID"); Wine's own programs may report what they like.
+export ORVEX_PROGRAM_WINEDEBUG=-all,+pid,warn+heap,err+heap
 wine=("$WINE")
 [[ -z $locale ]] || wine=(env "LC_ALL=$locale" "$WINE")
 export ORVEX_PACKAGE_ARCH=$PACKAGE_ARCH
@@ -52,6 +60,11 @@ export ORVEX_WORK
 status=0
 output=$state/work/$group.log
 "${wine[@]}" "$@" 2>&1 | tee "$output" || status=$?
+pids=$(sed -n 's/.*program process \([0-9a-f]\{4,\}\).*/\1/p' "$output" | sort -u | paste -sd'|')
+if [[ -n $pids ]] && grep -aE "($pids):[0-9a-f]+:(warn|err):heap:" "$output"; then
+  echo "run_group: the program damaged its heap; Windows would have ended it"
+  status=1
+fi
 # A filter that matches no test would pass silently; a group must run some.
 if ((status == 0)) && ! grep -Eq '^\[  PASSED  \] [1-9][0-9]* tests?\.' "$output"; then
   echo "run_group: no test ran in group $group"
