@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_platform.h"
 
 namespace orvex::win32 {
