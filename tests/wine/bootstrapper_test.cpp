@@ -10,17 +10,17 @@
 namespace orvex {
 namespace {
 
-using testing::Message;
-using testing::ProgramRun;
-using testing::Utf8;
+using driver::Message;
+using driver::ProgramRun;
+using driver::Utf8;
 
 class Bootstrapper : public ::testing::Test {
  protected:
 
   void Start(ProgramRun& run, const std::wstring& arguments) {
     // A csp sub-directory without Setup.exe: one start error on every system.
-    CreateDirectoryW((testing::WorkDirectory() + L"\\csp").c_str(), nullptr);
-    ASSERT_TRUE(run.Start(testing::ProgramPath(), arguments, testing::WorkDirectory())) << GetLastError();
+    CreateDirectoryW((driver::WorkDirectory() + L"\\csp").c_str(), nullptr);
+    ASSERT_TRUE(run.Start(driver::ProgramPath(), arguments, driver::WorkDirectory())) << GetLastError();
   }
 };
 

@@ -41,7 +41,7 @@
 namespace orvex {
 namespace {
 
-using namespace testing;
+using namespace driver;
 
 class FailurePaths : public PluginScenario {};
 class UnusualPaths : public PluginScenario {};

@@ -14,8 +14,8 @@
 
 #include "program_driver.h"
 
-using orvex::testing::ShownBox;
-using orvex::testing::Utf8;
+using orvex::driver::ShownBox;
+using orvex::driver::Utf8;
 
 namespace {
 
@@ -70,7 +70,7 @@ int wmain(int argc, wchar_t** argv) {
     arguments += quote ? L"\"" + argument + L"\"" : argument;
   }
 
-  orvex::testing::ProgramRun run;
+  orvex::driver::ProgramRun run;
   if (!run.Start(program, arguments, directory)) {
     std::printf("cannot start %s: error %lu\n", Utf8(program).c_str(), GetLastError());
     return 2;
@@ -81,7 +81,7 @@ int wmain(int argc, wchar_t** argv) {
     std::string owner;
     auto box = run.WaitForBox(500);
     if (!box) {
-      box = orvex::testing::FindOtherBox(run.ProcessId(), answeredOthers);
+      box = orvex::driver::FindOtherBox(run.ProcessId(), answeredOthers);
       if (box) {
         owner = " of " + Utf8(OwnerName(box->window));
         answeredOthers.push_back(box->window);

@@ -13,9 +13,9 @@
 namespace orvex {
 namespace {
 
-using testing::Message;
-using testing::ProgramRun;
-using testing::Utf8;
+using driver::Message;
+using driver::ProgramRun;
+using driver::Utf8;
 
 void SetString(HKEY key, const wchar_t* name, const wchar_t* value) {
   ASSERT_EQ(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
@@ -78,7 +78,7 @@ TEST(OperatingSystemGate, RefusalsAndPassingNeighbours) {
     PretendWindows(c.version);
     {
       ProgramRun run;
-      ASSERT_TRUE(run.Start(testing::ProgramPath(), L"", testing::WorkDirectory()));
+      ASSERT_TRUE(run.Start(driver::ProgramPath(), L"", driver::WorkDirectory()));
       const auto box = run.WaitForBox();
       ASSERT_TRUE(box.has_value());
       EXPECT_EQ(Utf8(box->caption), Utf8(Message(104)));
@@ -95,7 +95,7 @@ TEST(OperatingSystemGate, RefusalsAndPassingNeighbours) {
     }
     if (c.message != 0) {
       ProgramRun silent;
-      ASSERT_TRUE(silent.Start(testing::ProgramPath(), L"-silent", testing::WorkDirectory()));
+      ASSERT_TRUE(silent.Start(driver::ProgramPath(), L"-silent", driver::WorkDirectory()));
       EXPECT_FALSE(silent.WaitForBox(2000).has_value());
       EXPECT_EQ(silent.WaitForExit(), c.exitCode);
     }

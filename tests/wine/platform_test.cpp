@@ -78,7 +78,7 @@ TEST(Win32Platform, ProcessesReturnFullExitCodesOrTheStartError) {
     bool exitCodeRead = false;
     const Status status = processes.RunProcess(commandLine, exitCodeRead);
     EXPECT_EQ(exitCodeRead, c.commandLine.find(L"exit") != std::wstring::npos);
-    EXPECT_EQ(status, c.expected) << testing::Utf8(c.commandLine);
+    EXPECT_EQ(status, c.expected) << driver::Utf8(c.commandLine);
     EXPECT_EQ(Text(commandLine), U16(c.commandLine)) << "the caller's text is unchanged";
     EXPECT_EQ(commandLine.c_str(), before);
   }
@@ -117,7 +117,7 @@ TEST(Win32Platform, EnvironmentFollowsTheWindowsBufferConventions) {
 }
 
 TEST(Win32Platform, FileSearchListsEntriesWithoutRegardToCase) {
-  const std::wstring root = testing::WorkDirectory() + L"\\search";
+  const std::wstring root = driver::WorkDirectory() + L"\\search";
   CreateDirectoryW(root.c_str(), nullptr);
   CreateDirectoryW((root + L"\\x64").c_str(), nullptr);
   const std::wstring file = root + L"\\x64\\OrvexCom-X64.msi";
@@ -142,7 +142,7 @@ TEST(Win32Platform, FileSearchListsEntriesWithoutRegardToCase) {
     do {
       names += Text(entry.name) + (entry.directory ? u"/ " : u" ");
     } while (search.Next(entry));
-    EXPECT_NE(names.find(u"x64/"), std::u16string::npos) << testing::Utf8(std::wstring(names.begin(), names.end()));
+    EXPECT_NE(names.find(u"x64/"), std::u16string::npos) << driver::Utf8(std::wstring(names.begin(), names.end()));
   }
   {
     FileSearch none(files);
@@ -219,22 +219,22 @@ TEST(Win32Platform, InstallerComesFromTheSystemDirectory) {
                                        WideString(u"renamed.msi"));
   };
   EXPECT_EQ(setName(unknown), static_cast<Status>(ERROR_UNKNOWN_PRODUCT));
-  ASSERT_EQ(MsiInstallProductW(testing::Package(L"normal-2.0.9").c_str(), L"ADDNPORVEX=1 REBOOT=R"), 0u);
-  const WideString product(U16(testing::kProduct).c_str());
+  ASSERT_EQ(MsiInstallProductW(driver::Package(L"normal-2.0.9").c_str(), L"ADDNPORVEX=1 REBOOT=R"), 0u);
+  const WideString product(U16(driver::kProduct).c_str());
   EXPECT_EQ(installer.SourceListClearAll(product), 0u);
   EXPECT_EQ(setName(product), 0u);
   wchar_t name[MAX_PATH] = {};
   DWORD units = MAX_PATH;
-  EXPECT_EQ(MsiSourceListGetInfoW(testing::kProduct, nullptr, MSIINSTALLCONTEXT_MACHINE, MSICODE_PRODUCT,
+  EXPECT_EQ(MsiSourceListGetInfoW(driver::kProduct, nullptr, MSIINSTALLCONTEXT_MACHINE, MSICODE_PRODUCT,
                                   INSTALLPROPERTY_PACKAGENAME, name, &units),
             0u);
-  EXPECT_EQ(testing::Utf8(name), "renamed.msi");
+  EXPECT_EQ(driver::Utf8(name), "renamed.msi");
 
   HMODULE msi = GetModuleHandleW(L"msi.dll");
   ASSERT_NE(msi, nullptr);
   wchar_t path[MAX_PATH];
   GetModuleFileNameW(msi, path, MAX_PATH);
-  EXPECT_EQ(_wcsicmp(path, (SystemDirectory() + L"\\msi.dll").c_str()), 0) << testing::Utf8(path);
+  EXPECT_EQ(_wcsicmp(path, (SystemDirectory() + L"\\msi.dll").c_str()), 0) << driver::Utf8(path);
 }
 
 // An msi.dll older than Windows Installer 3.0 lacks the source list and is
@@ -262,7 +262,7 @@ TEST(Win32Platform, InstallerFunctionsResolveOneByOne) {
 TEST(Win32Platform, SystemFacts) {
   win32::Win32SystemInfo system;
   // The prefix, not Windows, says which it is; a 32-bit process asks IsWow64Process.
-  EXPECT_EQ(system.IsWindows64Bit(), testing::PackageArch() == L"x64");
+  EXPECT_EQ(system.IsWindows64Bit(), driver::PackageArch() == L"x64");
   EXPECT_TRUE(system.IsUserAnAdmin()) << "resolved through ordinal 680";
   OsVersion version;
   ASSERT_TRUE(system.QueryOsVersion(version));
@@ -278,10 +278,10 @@ TEST(Win32Platform, SystemFacts) {
 // search. Wine searches that all the same, but a DLL directory set before is
 // gone too, which it does show.
 TEST(Win32Platform, DllSearchFallsBackOnOlderWindows) {
-  ASSERT_TRUE(CopyFileW(testing::Environment(L"ORVEX_PLANTED_DLL").c_str(),
-                        (testing::WorkDirectory() + L"\\orvexprobe.dll").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(driver::Environment(L"ORVEX_PLANTED_DLL").c_str(),
+                        (driver::WorkDirectory() + L"\\orvexprobe.dll").c_str(), FALSE));
   for (const win32::ProcedureLookup lookup : {Without<kSetDefaultDllDirectories>, RefusingDefaultDirectories}) {
-    ASSERT_TRUE(SetDllDirectoryW(testing::WorkDirectory().c_str()));
+    ASSERT_TRUE(SetDllDirectoryW(driver::WorkDirectory().c_str()));
     const HMODULE found = LoadLibraryW(L"orvexprobe.dll");
     EXPECT_NE(found, nullptr);
     FreeLibrary(found);
@@ -303,9 +303,9 @@ TEST(Win32Platform, DllSearchFallsBackOnOlderWindows) {
 // each by bare name, shows that the test would see a planted load.
 TEST(PlantedLibrary, IsIgnoredByTheProgramButTakenByAnUnsafeLoader) {
   const wchar_t* const planted[] = {L"msi", L"comctl32", L"uxtheme"};
-  const std::wstring folder = testing::WorkDirectory() + L"\\downloads", dist = folder + L"\\dist",
-                     marks = testing::WorkDirectory() + L"\\marks";
-  ASSERT_TRUE(testing::CopyDistribution(testing::Dist(L"normal-2.0.10"), dist));
+  const std::wstring folder = driver::WorkDirectory() + L"\\downloads", dist = folder + L"\\dist",
+                     marks = driver::WorkDirectory() + L"\\marks";
+  ASSERT_TRUE(driver::CopyDistribution(driver::Dist(L"normal-2.0.10"), dist));
   CreateDirectoryW(marks.c_str(), nullptr);
   SetEnvironmentVariableW(L"ORVEX_PLANTED_MARKS", marks.c_str());
   const auto Marks = [&marks] {
@@ -317,11 +317,11 @@ TEST(PlantedLibrary, IsIgnoredByTheProgramButTakenByAnUnsafeLoader) {
       DeleteFileW((marks + L"\\" + entry.cFileName).c_str());
     }
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
-    return testing::Utf8(names);
+    return driver::Utf8(names);
   };
   for (const std::wstring& directory : {folder, dist}) {
     for (const wchar_t* name : planted) {
-      ASSERT_TRUE(CopyFileW(testing::Environment(L"ORVEX_PLANTED_DLL").c_str(),
+      ASSERT_TRUE(CopyFileW(driver::Environment(L"ORVEX_PLANTED_DLL").c_str(),
                             (directory + L"\\" + name + L".dll").c_str(), FALSE));
     }
   }
@@ -340,8 +340,8 @@ TEST(PlantedLibrary, IsIgnoredByTheProgramButTakenByAnUnsafeLoader) {
     RegCloseKey(key);
   }
   const std::wstring program = folder + L"\\orvexplugin.exe", unsafe = folder + L"\\unsafe_loader.exe";
-  ASSERT_TRUE(CopyFileW(testing::ProgramPath().c_str(), program.c_str(), FALSE));
-  ASSERT_TRUE(CopyFileW(testing::Environment(L"ORVEX_UNSAFE_LOADER").c_str(), unsafe.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(driver::ProgramPath().c_str(), program.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(driver::Environment(L"ORVEX_UNSAFE_LOADER").c_str(), unsafe.c_str(), FALSE));
   struct Case {
     std::wstring program;
     const wchar_t* arguments;
@@ -356,8 +356,8 @@ TEST(PlantedLibrary, IsIgnoredByTheProgramButTakenByAnUnsafeLoader) {
       {program, L"-csp -ucsp -selectDlg -reinstall", {IDYES, ORVEX_ID_NEXT, IDOK}, ""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Utf8(c.arguments));
-    testing::ProgramRun run;
+    SCOPED_TRACE(driver::Utf8(c.arguments));
+    driver::ProgramRun run;
     ASSERT_TRUE(run.Start(c.program, c.arguments, dist));
     for (const int answer : c.answers) {
       const auto box = run.WaitForBox();
@@ -367,7 +367,7 @@ TEST(PlantedLibrary, IsIgnoredByTheProgramButTakenByAnUnsafeLoader) {
     EXPECT_EQ(run.WaitForExit(), 0u);
     EXPECT_EQ(Marks(), c.marks);
   }
-  EXPECT_EQ(MsiQueryProductStateW(testing::kProduct), INSTALLSTATE_DEFAULT);
+  EXPECT_EQ(MsiQueryProductStateW(driver::kProduct), INSTALLSTATE_DEFAULT);
 }
 
 }  // namespace

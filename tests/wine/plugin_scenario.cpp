@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <regex>
 
-namespace orvex::testing {
+namespace orvex::driver {
 
 std::wstring Dist(const wchar_t* name) { return Environment(L"ORVEX_DISTS") + L"\\" + name; }
 std::wstring Package(const wchar_t* dist) { return PackageIn(Dist(dist)); }
@@ -175,4 +175,4 @@ void ExpectProperties(const std::string& log, const std::wstring& package, std::
   }
 }
 
-}  // namespace orvex::testing
+}  // namespace orvex::driver

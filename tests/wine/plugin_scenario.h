@@ -17,7 +17,7 @@
 
 #include "program_driver.h"
 
-namespace orvex::testing {
+namespace orvex::driver {
 
 inline constexpr wchar_t kProduct[] = L"{5B0E2C71-8D3A-4F69-A2C4-19E7B35D6F08}";
 inline constexpr wchar_t kMarker[] = L"Software\\NeedBstrReboot";
@@ -94,4 +94,4 @@ class PluginScenario : public ::testing::Test {
 // What msiexec was told, as its verbose log lists the properties.
 void ExpectProperties(const std::string& log, const std::wstring& package, std::vector<std::string> properties);
 
-}  // namespace orvex::testing
+}  // namespace orvex::driver

@@ -13,7 +13,7 @@
 namespace orvex {
 namespace {
 
-using namespace testing;
+using namespace driver;
 
 class PluginInstall : public PluginScenario {};
 class PluginVersions : public PluginScenario {};
@@ -76,7 +76,7 @@ TEST_F(PluginInstall, FailureNamesTheLogUnlessTheUserChoseIt) {
 // No package in the distribution: quiet under -silent until the product is
 // installed, when the version comparison reports it whatever the switches.
 TEST_F(PluginInstall, MissingPackage) {
-  const std::wstring empty = testing::WorkDirectory() + L"\\empty-dist";
+  const std::wstring empty = driver::WorkDirectory() + L"\\empty-dist";
   CreateDirectoryW(empty.c_str(), nullptr);
   CreateDirectoryW((empty + L"\\x64").c_str(), nullptr);
   Outcome outcome = Run(empty, L"-silent", {});

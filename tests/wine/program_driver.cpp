@@ -9,7 +9,7 @@
 #include <iterator>
 #include <sstream>
 
-namespace orvex::testing {
+namespace orvex::driver {
 
 namespace {
 
@@ -275,4 +275,4 @@ std::string ProgramRun::Output() {
   return output_;
 }
 
-}  // namespace orvex::testing
+}  // namespace orvex::driver

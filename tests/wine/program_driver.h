@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace orvex::testing {
+namespace orvex::driver {
 
 // A box shown by the driven program (class #32770).
 struct ShownBox {
@@ -106,4 +106,4 @@ HMODULE ProgramModule();
 // A catalogue message as the program has it.
 std::wstring Message(std::uint32_t id);
 
-}  // namespace orvex::testing
+}  // namespace orvex::driver

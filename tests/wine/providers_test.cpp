@@ -19,16 +19,16 @@
 namespace orvex {
 namespace {
 
-using testing::kProduct;
-using testing::Lines;
-using testing::LocalStamp;
-using testing::Message;
-using testing::ProgramRun;
-using testing::RemovePlugin;
-using testing::ShownBox;
-using testing::Utf8;
+using driver::kProduct;
+using driver::Lines;
+using driver::LocalStamp;
+using driver::Message;
+using driver::ProgramRun;
+using driver::RemovePlugin;
+using driver::ShownBox;
+using driver::Utf8;
 
-std::wstring Distribution() { return testing::Dist(L"normal-2.0.10"); }
+std::wstring Distribution() { return driver::Dist(L"normal-2.0.10"); }
 
 bool PluginInstalled() { return MsiQueryProductStateW(kProduct) == INSTALLSTATE_DEFAULT; }
 
@@ -45,13 +45,13 @@ class Scenario {
   explicit Scenario(const wchar_t* arguments, const wchar_t* cspExit = nullptr, const wchar_t* ucspExit = nullptr,
                     const std::wstring& directory = Distribution()) {
     static int count = 0;
-    tmp_ = testing::WorkDirectory() + L"\\tmp" + std::to_wstring(++count);
+    tmp_ = driver::WorkDirectory() + L"\\tmp" + std::to_wstring(++count);
     CreateDirectoryW(tmp_.c_str(), nullptr);
     SetEnvironmentVariableW(L"TMP", tmp_.c_str());
     SetEnvironmentVariableW(L"ORVEX_STUB_EXIT_CSP", cspExit);
     SetEnvironmentVariableW(L"ORVEX_STUB_EXIT_UCSP", ucspExit);
     started_ = LocalStamp();
-    EXPECT_TRUE(run.Start(testing::ProgramPath(), arguments, directory)) << GetLastError();
+    EXPECT_TRUE(run.Start(driver::ProgramPath(), arguments, directory)) << GetLastError();
   }
 
   // Empty logs for each second of the next half minute, as if the setup
@@ -66,7 +66,7 @@ class Scenario {
 
   // The command lines the stand-ins recorded, in order.
   std::vector<std::string> Calls() const {
-    return Lines(testing::ReadWholeFile(tmp_ + L"\\setup-calls.log"));
+    return Lines(driver::ReadWholeFile(tmp_ + L"\\setup-calls.log"));
   }
 
   // After the end: the calls equal expected, where each <log> stands for
@@ -177,7 +177,7 @@ TEST(ProviderSetup, FailingOrMissingSetupEndsTheRunWithItsCode) {
       {L"-csp", nullptr, nullptr, true, nullptr, 102, ERROR_FILE_NOT_FOUND, {}},
       {L"-silent -csp", L"3010", nullptr, false, nullptr, 0, 3010, {kCsp + " -silent"}},
   };
-  const std::wstring withoutSetup = testing::WorkDirectory() + L"\\without-setup";
+  const std::wstring withoutSetup = driver::WorkDirectory() + L"\\without-setup";
   CreateDirectoryW(withoutSetup.c_str(), nullptr);
   CreateDirectoryW((withoutSetup + L"\\csp").c_str(), nullptr);
   for (const FailureCase& c : cases) {
@@ -257,7 +257,7 @@ void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK,
 // The size of the window's big icon, read inside the program by a message
 // hook (icon_probe.c); 0x0 when it has none.
 SIZE BigIcon(HWND window) {
-  const HMODULE probe = LoadLibraryW(testing::Environment(L"ORVEX_ICON_PROBE").c_str());
+  const HMODULE probe = LoadLibraryW(driver::Environment(L"ORVEX_ICON_PROBE").c_str());
   EXPECT_NE(probe, nullptr);
   if (probe == nullptr) return {};
   const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, reinterpret_cast<HOOKPROC>(GetProcAddress(probe, "ReadBigIcon")),
@@ -363,7 +363,7 @@ TEST(SelectionDialogLanguage, MarksFollowTheSystemLanguage) {
       // Russian of another country is not Russian as used in Russia.
       {L"ru_MD.UTF-8", 0x0819, ORVEX_ID_ENGLISH},
   };
-  const std::wstring locale = testing::Environment(L"LC_ALL");
+  const std::wstring locale = driver::Environment(L"LC_ALL");
   const auto* c = std::find_if(std::begin(cases), std::end(cases),
                                [&](const LanguageCase& row) { return locale == row.locale; });
   ASSERT_NE(c, std::end(cases)) << "no case for LC_ALL=" << Utf8(locale);

@@ -20,8 +20,8 @@ constexpr WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 class ProgramResources : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    module_ = testing::ProgramModule();
-    ASSERT_NE(module_, nullptr) << "cannot open " << testing::Utf8(testing::ProgramPath());
+    module_ = driver::ProgramModule();
+    ASSERT_NE(module_, nullptr) << "cannot open " << driver::Utf8(driver::ProgramPath());
   }
 
   static std::string Resource(LPCWSTR type, LPCWSTR name, WORD language) {
@@ -154,7 +154,7 @@ TEST_F(ProgramResources, SelectionDialogControlsAsLaidOut) {
     EXPECT_EQ(_wcsicmp(className, c.className), 0);
     if (c.text != nullptr) {
       GetWindowTextW(child, text, 256);
-      EXPECT_EQ(testing::Utf8(text), testing::Utf8(c.text));
+      EXPECT_EQ(driver::Utf8(text), driver::Utf8(c.text));
     }
     // The dialog is not shown, so WS_VISIBLE is read from the style itself.
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE)) & ~WS_CHILD & 0xFFFF00FFu, c.style & 0xFFFF00FFu);

@@ -18,7 +18,7 @@
 
 namespace {
 
-using orvex::testing::Utf8;
+using orvex::driver::Utf8;
 
 // From the screen, so the picture is what a person would see.
 bool SaveWindow(HWND window, const std::wstring& path, int& width, int& height) {
@@ -64,9 +64,9 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   const std::wstring outdir = argv[1];
-  orvex::testing::ProgramRun run;
+  orvex::driver::ProgramRun run;
   if (!run.Start(argv[3], argv[4], argv[2])) return Fail(argv[3], "cannot start");
-  std::optional<orvex::testing::ShownBox> box;
+  std::optional<orvex::driver::ShownBox> box;
   for (int i = 5; i < argc; ++i) {
     const std::wstring step = argv[i];
     const std::size_t colon = step.find(L':');
