@@ -23,49 +23,6 @@ namespace orvex::fuzz {
     }                                                                                    \
   } while (0)
 
-// The same for two texts, printing both (as UTF-8) when they differ.
-#define FUZZ_CHECK_TEXT(actual, expected)                                                  \
-  do {                                                                                     \
-    if ((actual) != (expected)) {                                                          \
-      std::fprintf(stderr, "%s:%d: texts differ\nactual:   %s\nexpected: %s\n", __FILE__, \
-                   __LINE__, orvex::fuzz::Narrow(actual).c_str(),                          \
-                   orvex::fuzz::Narrow(expected).c_str());                                 \
-      std::abort();                                                                        \
-    }                                                                                      \
-  } while (0)
-
-// UTF-16 to UTF-8 for messages; a lone surrogate is shown as \uXXXX.
-inline std::string Narrow(const std::u16string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::uint32_t code = text[i];
-    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00u);
-    } else if (code >= 0xD800 && code <= 0xDFFF) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(code));
-      out += escaped;
-      continue;
-    }
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      out += static_cast<char>(0xC0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      out += static_cast<char>(0xE0 | (code >> 12));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (code >> 18));
-      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
-  return out;
-}
-
 inline std::u16string Text(const WideString& text) { return std::u16string(text.c_str(), text.Length()); }
 
 // The stored text of a WideString: its units and the NUL after them.
