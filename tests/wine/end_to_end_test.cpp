@@ -157,9 +157,8 @@ std::vector<std::string> SetupCalls(const std::wstring& tmp, const std::string& 
 }
 
 // A distribution in the downloads folder of a user whose name holds a space
-// and Cyrillic letters, its package folder read-only as copied from a DVD,
-// and a TMP in that profile: every path reaches msiexec and the setup
-// programs whole. Windows Installer keeps the package's
+// and Cyrillic letters, and a TMP in that profile: every path reaches
+// msiexec and the setup programs whole. Windows Installer keeps the package's
 // directory as the product's source; the log, in the ANSI code page, holds
 // what it can of the path.
 TEST_F(UnusualPaths, SpacesAndCyrillicInDistributionAndTmp) {
@@ -168,7 +167,6 @@ TEST_F(UnusualPaths, SpacesAndCyrillicInDistributionAndTmp) {
   tmp_ = profile + L"\\AppData\\Local\\Temp";
   ASSERT_TRUE(CreateDirectories(tmp_));
   ASSERT_TRUE(CopyDistribution(Dist(L"normal-2.0.10"), dist));
-  ASSERT_TRUE(SetFileAttributesW((dist + L"\\" + PackageArch()).c_str(), FILE_ATTRIBUTE_READONLY));
   SetEnvironmentVariableW(L"TMP", tmp_.c_str());
 
   Outcome outcome = Run(dist, L"", {Question(), Installed()});
