@@ -47,10 +47,12 @@ done
 [[ $program != win64 || $windows == 64 ]] || die "32-bit Windows runs only the 32-bit program (--program win32)"
 
 bash scripts/setup.sh
+export ORVEX_WINDOWS=$windows
+source tests/wine/wine_common.sh
 # Wine's 32-bit half is a 32-bit Linux program, which some machines' kernels
 # cannot run: there only the 64-bit program runs, on 64-bit Windows.
 probe_cc=i686-w64-mingw32-gcc probe_name=msiprobe32.exe
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if ! runs_32bit_programs; then
   no32="this machine cannot run 32-bit Linux programs, so Wine starts no 32-bit Windows program"
   [[ $program != win32 && $windows == 64 ]] || die "$no32"
   [[ -n $program ]] || echo "run-sample.sh: $no32: running the 64-bit program"
@@ -77,8 +79,6 @@ if [[ ! -f $probe || samples/tools/msiprobe.c -nt $probe ]]; then
   "$probe_cc" -municode -static -Os -s -o "$probe" samples/tools/msiprobe.c -lmsi
 fi
 
-export ORVEX_WINDOWS=$windows
-source tests/wine/wine_common.sh
 prefix_name=prefix
 ((windows == 64)) || prefix_name=prefix-win32
 export DISPLAY WINEPREFIX=$state/wine/$prefix_name

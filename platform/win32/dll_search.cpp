@@ -11,10 +11,9 @@ void LockDownDllSearch(ProcedureLookup lookup) noexcept {
   using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
   // Windows 8 and later, or 7 with its update; older systems get the
   // narrower SetDllDirectoryW(""), which drops the current directory.
-  auto setDefault =
-      reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(lookup(kernel, "SetDefaultDllDirectories")));
+  const auto setDefault = LookUp<SetDefaultDllDirectoriesFn>(lookup, kernel, "SetDefaultDllDirectories");
   if (setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
-  auto setDirectory = reinterpret_cast<SetDllDirectoryFn>(reinterpret_cast<void*>(lookup(kernel, "SetDllDirectoryW")));
+  const auto setDirectory = LookUp<SetDllDirectoryFn>(lookup, kernel, "SetDllDirectoryW");
   if (setDirectory != nullptr) setDirectory(L"");
 }
 
@@ -25,8 +24,7 @@ bool TerminateOnHeapCorruption(ProcedureLookup lookup) noexcept {
   HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
   if (kernel == nullptr) return false;
   using HeapSetInformationFn = BOOL(WINAPI*)(HANDLE, HEAP_INFORMATION_CLASS, PVOID, SIZE_T);
-  auto heapSetInformation =
-      reinterpret_cast<HeapSetInformationFn>(reinterpret_cast<void*>(lookup(kernel, "HeapSetInformation")));
+  const auto heapSetInformation = LookUp<HeapSetInformationFn>(lookup, kernel, "HeapSetInformation");
   return heapSetInformation != nullptr &&
          heapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0) != FALSE;
 }

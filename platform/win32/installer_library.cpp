@@ -9,7 +9,7 @@ namespace {
 
 template <typename Function>
 bool Resolve(ProcedureLookup lookup, void* context, const char* name, Function& function) noexcept {
-  function = reinterpret_cast<Function>(reinterpret_cast<void*>(lookup(context, name)));
+  function = LookUp<Function>(lookup, context, name);
   return function != nullptr;
 }
 

@@ -20,6 +20,12 @@ using ProcedureLookup = FARPROC (*)(void* context, const char* name);
 // path can be taken under a newer system too.
 FARPROC LookUpInModule(void* module, const char* name) noexcept;
 
+// The function name of module through lookup, as a pointer of type Function.
+template <typename Function>
+[[nodiscard]] Function LookUp(ProcedureLookup lookup, void* module, const char* name) noexcept {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(lookup(module, name)));
+}
+
 class Win32Ui final : public Ui {
  public:
   int ShowMessageBox(const WideString& text, const WideString& caption, std::uint32_t style) noexcept override;

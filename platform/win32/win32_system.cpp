@@ -32,8 +32,7 @@ bool Win32SystemInfo::IsWindows64Bit() noexcept {
 #else
   // IsWow64Process exists from XP SP2 on.
   using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  const auto isWow64Process = reinterpret_cast<IsWow64ProcessFn>(
-      reinterpret_cast<void*>(lookup_(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
+  const auto isWow64Process = LookUp<IsWow64ProcessFn>(lookup_, ::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process");
   BOOL wow64 = FALSE;
   return isWow64Process != nullptr && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
 #endif

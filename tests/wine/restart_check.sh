@@ -10,7 +10,7 @@
 set -euo pipefail
 source "$(dirname "$0")/wine_common.sh"
 state=$1
-[[ ${ORVEX_WINDOWS:-64} == 64 && ${ORVEX_PROGRAM_BITS:-64} == 64 ]] || skip_without_32bit "the restart check"
+skip_without_32bit "the restart check"
 template=$(template_prefix "$state")
 [[ -f $template/.orvex-template-ready ]] || { echo "the template fixture did not run"; exit 1; }
 export WINEPREFIX=$state/prefixes/restart-${ORVEX_WINDOWS:-64}

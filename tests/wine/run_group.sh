@@ -35,7 +35,7 @@ export ORVEX_PROGRAM_WINEDEBUG=-all,+pid,warn+heap,err+heap
 wine=("$WINE")
 [[ -z $locale ]] || wine=(env "LC_ALL=$locale" "$WINE")
 export ORVEX_PACKAGE_ARCH=$PACKAGE_ARCH
-[[ $ORVEX_WINDOWS == 64 && ${ORVEX_PROGRAM_BITS:-64} == 64 ]] || skip_without_32bit "group $group"
+skip_without_32bit "group $group"
 
 template=$(template_prefix "$state")
 [[ -f $template/.orvex-template-ready ]] || { echo "the template fixture did not run"; exit 1; }

@@ -8,6 +8,7 @@
 # A ready template prefix, when given, is copied in once instead of making one.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/tests/wine/wine_common.sh"
 export ORVEX_SAMPLE_STATE=$1
 if [[ -n ${2:-} && -f $2/.orvex-template-ready && ! -d $1/wine/template ]]; then
   mkdir -p "$1/wine"
@@ -28,7 +29,7 @@ expect() {
 # Where the machine runs no 32-bit Linux program, the script runs the 64-bit
 # program instead, and 32-bit Windows cannot be had.
 program='build/win32/orvexplugin\.exe \(32-bit, the one users get\) on 64-bit Windows \(WoW64\)'
-/usr/lib/wine/wine --version >/dev/null 2>&1 || program='build/win64/orvexplugin\.exe \(64-bit\) on 64-bit Windows'
+runs_32bit_programs || program='build/win64/orvexplugin\.exe \(64-bit\) on 64-bit Windows'
 
 log='install log: /.*/drive_c/users/[^/]+/Temp/orvexcom-x64\.msi_[0-9]{4}(-[0-9]{2}){5}\.log'
 first=$("$root/scripts/run-sample.sh" --fresh --variant reboot -silent -norestart 2>&1)
@@ -49,7 +50,7 @@ expect second "$second" 'plug-in: installed, version 2\.0\.11, feature NPORVEX l
 expect second "$second" "$log"
 expect second "$second" 'restart marker HKCU\\Software\\NeedBstrReboot: set'
 
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if ! runs_32bit_programs; then
   echo "no run on 32-bit Windows: this machine cannot run 32-bit Linux programs"
 else
 third=$("$root/scripts/run-sample.sh" --windows 32 -silent 2>&1)

@@ -6,7 +6,7 @@
 set -euo pipefail
 build=$1 state=$2
 source "$(dirname "$0")/wine_common.sh"
-[[ ${ORVEX_PROGRAM_BITS:-64} == 64 ]] || skip_without_32bit "the screenshots of the 32-bit program"
+skip_without_32bit "the screenshots"
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT

@@ -22,9 +22,11 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # run none ("Exec format error"): there no 32-bit Windows program starts, in
 # either kind of prefix, and only the 64-bit program can be tested.
 runs_32bit_programs() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
-# skip_without_32bit WHAT: on such a machine, says so and ends the test with
-# ctest's skip code.
+# skip_without_32bit WHAT: where the program under test (ORVEX_PROGRAM_BITS)
+# or the kind of Windows (ORVEX_WINDOWS) is 32-bit, on such a machine, says
+# so and ends the test with ctest's skip code.
 skip_without_32bit() {
+  [[ ${ORVEX_WINDOWS:-64} == 64 && ${ORVEX_PROGRAM_BITS:-64} == 64 ]] && return 0
   runs_32bit_programs && return 0
   echo "SKIPPED: $1: this machine cannot run 32-bit Linux programs, so Wine starts no 32-bit Windows program"
   exit 77
