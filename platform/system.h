@@ -1,7 +1,7 @@
 #pragma once
 
 // What the bootstrapper asks of Windows, in narrow interfaces. The decisions
-// are made by portable code against these; platform/win32 implements them
+// are made by portable code against these; win32/ implements them
 // with the real calls, tests/fake with an in-memory model. Where a Windows
 // call's own conventions matter to the caller (buffer sizes, the length a
 // call reports), the interface keeps them.
@@ -36,6 +36,10 @@ class Ui {
   // cancelled it ("Отмена", Esc or the close box); a dialog that cannot be
   // shown at all lets the run go on.
   [[nodiscard]] virtual bool ShowSelectionDialog() noexcept = 0;
+  // Replaces target with the text of catalogue message id and returns true;
+  // when the catalogue holds no non-empty entry, leaves target as it was and
+  // returns false.
+  [[nodiscard]] virtual bool LoadMessage(std::uint32_t id, WideString& target) noexcept = 0;
 
  protected:
   ~Ui() = default;

@@ -1,14 +1,12 @@
 #include "resources/catalogue_box.h"
 
-#include "resources/message_catalogue.h"
-
 namespace orvex {
 
 int ShowEvenIfSilent(Ui& ui, const CatalogueBox& shown, const WideString& details) noexcept {
   WideString text;
   WideString caption;
-  LoadMessage(shown.message, text);
-  LoadMessage(shown.caption, caption);
+  (void)ui.LoadMessage(shown.message, text);
+  (void)ui.LoadMessage(shown.caption, caption);
   text.Append(details);
   return ui.ShowMessageBox(text, caption, shown.style);
 }

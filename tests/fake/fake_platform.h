@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/system.h"
+#include "resources/message_source.h"
 
 namespace orvex::fake {
 
@@ -23,8 +24,22 @@ struct ShownBox {
   std::uint32_t style;
 };
 
+// The catalogue as compiled from messages.inc, where the program reads its
+// string table. A missing or empty entry counts as absent.
+inline bool LoadCatalogueMessage(std::uint32_t id, WideString& target) noexcept {
+  for (const MessageSourceEntry& entry : kMessageSource) {
+    if (entry.id == id && entry.text[0] != 0) {
+      target.Assign(entry.text, TextLength(entry.text));
+      return true;
+    }
+  }
+  return false;
+}
+
 class FakeUi final : public Ui {
  public:
+  bool LoadMessage(std::uint32_t id, WideString& target) noexcept override { return LoadCatalogueMessage(id, target); }
+
   int ShowMessageBox(const WideString& text, const WideString& caption, std::uint32_t style) noexcept override {
     shown.push_back({Text(text), Text(caption), style});
     if (answers.empty()) return (style & 0xF) == box::kYesNo ? box::kIdYes : box::kIdOk;

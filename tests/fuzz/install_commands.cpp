@@ -29,7 +29,6 @@
 #include "install/plugin_package.h"
 #include "install/provider_setup.h"
 #include "install/providers.h"
-#include "resources/message_catalogue.h"
 #include "resources/message_ids.h"
 #include "restart/reboot_marker.h"
 
@@ -97,7 +96,7 @@ void CheckRun(const Setup& s, const orvex::fake::FakeWorld& world, const std::u1
     for (const std::uint32_t id : {orvex::kMsgInstalledVersionUnknown, orvex::kMsgPackageNotFound,
                                    orvex::kMsgPackageUnopenable, orvex::kMsgPackageVersionUnknown}) {
       WideString text;
-      allowed |= orvex::LoadMessage(id, text) && shown.text == orvex::fuzz::Text(text);
+      allowed |= orvex::fake::LoadCatalogueMessage(id, text) && shown.text == orvex::fuzz::Text(text);
     }
     FUZZ_CHECK(allowed);
   }

@@ -6,14 +6,13 @@
 #include <string>
 
 #include "fake/fake_platform.h"
-#include "resources/message_catalogue.h"
 
 namespace orvex {
 
 // A catalogue message as the program shows it; a missing one fails the test.
 inline std::u16string Message(std::uint32_t id) {
   WideString text;
-  EXPECT_TRUE(LoadMessage(id, text)) << id;
+  EXPECT_TRUE(fake::LoadCatalogueMessage(id, text)) << id;
   return fake::Text(text);
 }
 

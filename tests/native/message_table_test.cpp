@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "fake/fake_platform.h"
-#include "resources/message_catalogue.h"
 #include "resources/message_ids.h"
 
 namespace orvex {
@@ -19,7 +18,7 @@ TEST(MessageCatalogue, NamesNumbersAndTextsAgree) {
   };
   for (const auto& [id, expected] : cases) {
     WideString text;
-    ASSERT_TRUE(LoadMessage(id, text)) << id;
+    ASSERT_TRUE(fake::LoadCatalogueMessage(id, text)) << id;
     EXPECT_EQ(fake::Text(text), expected) << id;
   }
 }
@@ -27,7 +26,7 @@ TEST(MessageCatalogue, NamesNumbersAndTextsAgree) {
 TEST(MessageCatalogue, AMissingEntryLeavesTheTargetAsItWas) {
   for (const std::uint32_t id : {0u, 100u, 115u, 132u, 140u, 141u, 151u, 65535u}) {
     WideString text(u"прежний текст");
-    EXPECT_FALSE(LoadMessage(id, text)) << id;
+    EXPECT_FALSE(fake::LoadCatalogueMessage(id, text)) << id;
     EXPECT_EQ(fake::Text(text), u"прежний текст");
   }
 }

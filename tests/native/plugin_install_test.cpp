@@ -6,7 +6,6 @@
 #include "catalogue_text.h"
 #include "fake/fake_platform.h"
 #include "install/plugin_package.h"
-#include "resources/message_catalogue.h"
 #include "restart/reboot_marker.h"
 
 namespace orvex {

@@ -7,7 +7,6 @@
 
 #include "catalogue_text.h"
 #include "fake/fake_platform.h"
-#include "resources/message_catalogue.h"
 
 namespace orvex {
 namespace {

@@ -3,14 +3,14 @@
 # (GetSystemDirectory becomes GetSystemDirectoryW). A member of that name in a
 # header read both with and without <windows.h> gives one class two
 # definitions in one program. Fails for any such name declared in the
-# headers outside platform/win32.
+# headers outside win32.
 #   macro_names_check.sh MINGW_INCLUDE_DIR SOURCE_DIR
 set -euo pipefail
 include=$1 source=$2
 macros=$(grep -RhoE '^\s*#\s*define\s+[A-Za-z_][A-Za-z0-9_]*\s+__MINGW_NAME_AW\(' "$include" |
   sed -E 's/^\s*#\s*define\s+([A-Za-z0-9_]+).*/\1/' | sort -u)
 ((${#macros} > 0)) || { echo "FAIL: no __MINGW_NAME_AW macros found in $include"; exit 1; }
-headers=$(cd "$source" && find app base install platform resources restart -name '*.h' -not -path 'platform/win32/*')
+headers=$(cd "$source" && find app base install platform resources restart -name '*.h' -not -path 'win32/*')
 # Each identifier that is called or declared: a name followed by "(".
 names=$(cd "$source" && grep -hoE '\b[A-Za-z_][A-Za-z0-9_]*\s*\(' $headers | tr -d ' (' | sort -u)
 clashes=$(comm -12 <(echo "$macros") <(echo "$names"))

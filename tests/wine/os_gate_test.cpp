@@ -8,7 +8,6 @@
 #include <string>
 
 #include "program_driver.h"
-#include "resources/message_catalogue.h"
 
 namespace orvex {
 namespace {

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <string>
 
-#include "platform/win32/installer_library.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/win32_platform.h"
+#include "win32/installer_library.h"
+#include "win32/unique_handle.h"
+#include "win32/win32_platform.h"
 #include "plugin_scenario.h"
 #include "resources/resource_ids.h"
 

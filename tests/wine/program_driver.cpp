@@ -1,7 +1,7 @@
 #include "program_driver.h"
 
 #include "install/providers.h"
-#include "resources/message_catalogue.h"
+#include "win32/win32_platform.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -176,7 +176,7 @@ HMODULE ProgramModule() {
 
 std::wstring Message(std::uint32_t id) {
   WideString text;
-  if (!LoadMessageFrom(ProgramModule(), id, text)) return L"<no message " + std::to_wstring(id) + L">";
+  if (!win32::LoadMessageFrom(ProgramModule(), id, text)) return L"<no message " + std::to_wstring(id) + L">";
   return std::wstring(reinterpret_cast<const wchar_t*>(text.c_str()), text.Length());
 }
 

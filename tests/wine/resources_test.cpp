@@ -7,8 +7,8 @@
 #include <string>
 
 #include "program_driver.h"
-#include "resources/message_catalogue.h"
 #include "resources/message_source.h"
+#include "win32/win32_platform.h"
 #include "resources/resource_ids.h"
 
 namespace orvex {
@@ -39,7 +39,7 @@ HMODULE ProgramResources::module_ = nullptr;
 TEST_F(ProgramResources, StringTableHoldsExactlyTheCatalogue) {
   for (const MessageSourceEntry& entry : kMessageSource) {
     WideString text(u"unchanged");
-    ASSERT_TRUE(LoadMessageFrom(module_, entry.id, text)) << entry.id;
+    ASSERT_TRUE(win32::LoadMessageFrom(module_, entry.id, text)) << entry.id;
     EXPECT_EQ(std::u16string(text.c_str(), text.Length()), std::u16string(entry.text)) << entry.id;
   }
   // Every other number of the blocks in use, and beyond, loads nothing.
@@ -48,7 +48,7 @@ TEST_F(ProgramResources, StringTableHoldsExactlyTheCatalogue) {
     for (const MessageSourceEntry& entry : kMessageSource) inCatalogue |= entry.id == id;
     if (inCatalogue) continue;
     WideString text(u"unchanged");
-    EXPECT_FALSE(LoadMessageFrom(module_, id, text)) << id;
+    EXPECT_FALSE(win32::LoadMessageFrom(module_, id, text)) << id;
     EXPECT_EQ(std::u16string(text.c_str()), u"unchanged") << id;
   }
 }

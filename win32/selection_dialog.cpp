@@ -3,9 +3,8 @@
 // for show only; nothing is read from them when it closes.
 #include <windows.h>
 
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/win32_platform.h"
-#include "resources/message_catalogue.h"
+#include "win32/unique_handle.h"
+#include "win32/win32_platform.h"
 #include "resources/message_ids.h"
 #include "resources/resource_ids.h"
 
@@ -40,14 +39,14 @@ void ToggleView(HWND dialog) noexcept {
   wchar_t caption[kToggleCaptionUnits] = {};
   ::GetDlgItemTextW(dialog, ORVEX_ID_OPTIONS, caption, kToggleCaptionUnits);
   WideString options;
-  LoadMessage(kMsgOptions, options);
+  (void)LoadMessageFrom(::GetModuleHandleW(nullptr), kMsgOptions, options);
   const bool welcomeShowing = options.compare(WideString(reinterpret_cast<const char16_t*>(caption))) == 0;
   for (int id = ORVEX_ID_RUSSIAN; id <= ORVEX_ID_WELCOME_TEXT; ++id) {
     const bool welcomeControl = id == ORVEX_ID_BANNER_FRAME || id == ORVEX_ID_WELCOME_TEXT;
     ::ShowWindow(::GetDlgItem(dialog, id), welcomeControl == welcomeShowing ? SW_HIDE : SW_SHOW);
   }
   WideString next;
-  LoadMessage(welcomeShowing ? kMsgHide : kMsgOptions, next);
+  (void)LoadMessageFrom(::GetModuleHandleW(nullptr), welcomeShowing ? kMsgHide : kMsgOptions, next);
   ::SetDlgItemTextW(dialog, ORVEX_ID_OPTIONS, Wide(next.c_str()));
 }
 

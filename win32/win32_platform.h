@@ -30,6 +30,8 @@ class Win32Ui final : public Ui {
  public:
   int ShowMessageBox(const WideString& text, const WideString& caption, std::uint32_t style) noexcept override;
   bool ShowSelectionDialog() noexcept override;
+  // From the program's own string table.
+  bool LoadMessage(std::uint32_t id, WideString& target) noexcept override;
 };
 
 class Win32CommandLine final : public CommandLineSource {
@@ -120,6 +122,10 @@ void LockDownDllSearch(ProcedureLookup lookup = LookUpInModule) noexcept;
 // lookup finds HeapSetInformation in kernel32. False where the system lacks
 // the function or refused the option.
 bool TerminateOnHeapCorruption(ProcedureLookup lookup = LookUpInModule) noexcept;
+
+// The catalogue message id from the string table of the given resource
+// module, as Win32Ui::LoadMessage reads the program's own.
+bool LoadMessageFrom(const void* module, std::uint32_t id, WideString& target) noexcept;
 
 // Loads a DLL of the system directory by its full path; null on failure.
 [[nodiscard]] HMODULE LoadSystemLibrary(const wchar_t* name) noexcept;

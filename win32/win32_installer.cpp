@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "platform/win32/installer_library.h"
-#include "platform/win32/win32_platform.h"
+#include "win32/installer_library.h"
+#include "win32/win32_platform.h"
 
 namespace orvex::win32 {
 

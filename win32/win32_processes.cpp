@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/win32_platform.h"
+#include "win32/unique_handle.h"
+#include "win32/win32_platform.h"
 
 namespace orvex::win32 {
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "platform/win32/win32_platform.h"
+#include "win32/win32_platform.h"
 
 namespace orvex::win32 {
 

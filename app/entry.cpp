@@ -1,7 +1,13 @@
+// The program's entry and composition root (Windows only): the real
+// platform, handed to the portable main flow. The catalogue's texts come
+// through Win32Ui (the program's string table); the memory of every string
+// comes from the process heap, linked in with the Windows layer
+// (win32/string_memory.cpp), since strings are made before and outside any
+// platform object.
 #include <windows.h>
 
 #include "app/main_flow.h"
-#include "platform/win32/win32_platform.h"
+#include "win32/win32_platform.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandTail, int) {
   orvex::win32::TerminateOnHeapCorruption();

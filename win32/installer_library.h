@@ -4,7 +4,7 @@
 #include <msi.h>
 #include <msiquery.h>
 
-#include "platform/win32/win32_platform.h"
+#include "win32/win32_platform.h"
 
 namespace orvex::win32 {
 

@@ -3,9 +3,9 @@
 // each entry a 16-bit length and that many UTF-16 units, no terminator.
 #include <windows.h>
 
-#include "resources/message_catalogue.h"
+#include "win32/win32_platform.h"
 
-namespace orvex {
+namespace orvex::win32 {
 
 namespace {
 
@@ -54,8 +54,8 @@ bool LoadMessageFrom(const void* handle, std::uint32_t id, WideString& target) n
   return true;
 }
 
-bool LoadMessage(std::uint32_t id, WideString& target) noexcept {
+bool Win32Ui::LoadMessage(std::uint32_t id, WideString& target) noexcept {
   return LoadMessageFrom(::GetModuleHandleW(nullptr), id, target);
 }
 
-}  // namespace orvex
+}  // namespace orvex::win32

@@ -1,8 +1,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/win32_platform.h"
+#include "win32/unique_handle.h"
+#include "win32/win32_platform.h"
 
 namespace orvex::win32 {
 
