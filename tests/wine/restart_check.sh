@@ -15,6 +15,7 @@ template=$(template_prefix "$state")
 [[ -f $template/.orvex-template-ready ]] || { echo "the template fixture did not run"; exit 1; }
 export WINEPREFIX=$state/prefixes/restart-${ORVEX_WINDOWS:-64}
 rm -rf "$WINEPREFIX"
+mkdir -p "$state/prefixes"
 cp -a "$template" "$WINEPREFIX"
 use_private_display
 trap '"$WINESERVER" -k 2>/dev/null || true; stop_private_display; [[ ${failed:-1} != 0 ]] || rm -rf "$WINEPREFIX"' EXIT
