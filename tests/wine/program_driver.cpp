@@ -210,9 +210,15 @@ bool ProgramRun::Start(const std::wstring& program, const std::wstring& argument
   std::wstring commandLine = L"\"" + program + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   // Wine's debug channels for the program alone, when the test run asks for
-  // them (run_group.sh: heap reports); it is told the program's process id.
+  // them (run_group.sh: heap reports, the relay log of the calls that
+  // check_calls.py holds against its table); it is told the program's process id and file.
   const std::wstring programDebug = Environment(L"ORVEX_PROGRAM_WINEDEBUG"), ownDebug = Environment(L"WINEDEBUG");
   if (!programDebug.empty()) SetEnvironmentVariableW(L"WINEDEBUG", programDebug.c_str());
+  const std::wstring relay = Environment(L"ORVEX_PROGRAM_RELAY");
+  if (!relay.empty()) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\Debug", L"RelayInclude", REG_SZ, relay.c_str(),
+                    static_cast<DWORD>((relay.size() + 1) * sizeof(wchar_t)));
+  }
   PROCESS_INFORMATION info{};
   const wchar_t* const where = directory.empty() ? nullptr : directory.c_str();
   const BOOL started = token != nullptr ? CreateProcessAsUserW(token, program.c_str(), commandLine.data(), nullptr,
@@ -222,7 +228,8 @@ bool ProgramRun::Start(const std::wstring& program, const std::wstring& argument
   CloseHandle(outputWrite);
   if (!programDebug.empty()) {
     SetEnvironmentVariableW(L"WINEDEBUG", ownDebug.empty() ? nullptr : ownDebug.c_str());
-    if (started) fprintf(stderr, "program process %04lx\n", info.dwProcessId);
+    const std::string file = Utf8(program.substr(program.rfind(L'\\') + 1));
+    if (started) fprintf(stderr, "program process %04lx %s\n", info.dwProcessId, file.c_str());
   }
   if (!started) return false;
   CloseHandle(info.hThread);

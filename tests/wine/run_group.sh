@@ -31,7 +31,7 @@ export TZ=Pacific/Chatham
 # Wine only reports it on its heap channel. The tests turn that on for each
 # program they start, each line headed by its process id, and name the
 # process ("program process ID"); Wine's own programs may report what they like.
-export ORVEX_PROGRAM_WINEDEBUG=-all,+pid,warn+heap,err+heap
+relay_program_calls
 wine=("$WINE")
 [[ -z $locale ]] || wine=(env "LC_ALL=$locale" "$WINE")
 export ORVEX_PACKAGE_ARCH=$PACKAGE_ARCH
@@ -65,6 +65,7 @@ if [[ -n $pids ]] && grep -aE "($pids):[0-9a-f]+:(warn|err):heap:" "$output"; th
   echo "run_group: the program damaged its heap; Windows would have ended it"
   status=1
 fi
+python3 "$(dirname "$0")/check_calls.py" check "$ORVEX_PROGRAM_UNIX" "${group%-win32}" "$output" || status=1
 # A filter that matches no test would pass silently; a group must run some.
 if ((status == 0)) && ! grep -Eq '^\[  PASSED  \] [1-9][0-9]* tests?\.' "$output"; then
   echo "run_group: no test ran in group $group"

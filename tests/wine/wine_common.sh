@@ -32,6 +32,15 @@ skip_without_32bit() {
   exit 77
 }
 
+# Wine's debug channels for each program the test driver starts: heap
+# reports, and the relay log of its calls of the functions in
+# windows_calls.txt, for check_calls.py; each line headed by the process id.
+relay_program_calls() {
+  export ORVEX_PROGRAM_WINEDEBUG=-all,+pid,warn+heap,err+heap,+relay
+  ORVEX_PROGRAM_RELAY=$(python3 "$(dirname "${BASH_SOURCE[0]}")/check_calls.py" include)
+  export ORVEX_PROGRAM_RELAY
+}
+
 # The template prefix of the kind of Windows in ORVEX_WINDOWS, in STATE_DIR.
 template_prefix() { echo "$1/$TEMPLATE_NAME"; }
 
