@@ -130,8 +130,7 @@ TEST_F(FailurePaths, RestartWithoutTheShutdownPrivilegeIsRefused) {
     RegCloseKey(key);
   };
   mark();
-  const Expected restart{Message(108), 104, {IDYES, IDNO}, BoxIcon::kExclamation, IDYES};
-  const Expected refused{Message(111), 104, {IDOK}, BoxIcon::kNone, IDOK};
+  const Expected restart{Message(108), IDYES}, refused{Message(111), IDOK};
   Outcome outcome = Run(Dist(L"normal-2.0.9"), L"", {Question(), restart, refused});
   EXPECT_EQ(outcome.exitCode, 7u);
   EXPECT_EQ(ProductInfo(INSTALLPROPERTY_VERSIONSTRING), L"2.0.9");
@@ -197,10 +196,7 @@ TEST_F(UnusualPaths, TmpLongerThanMaxPath) {
   ExpectProperties(LogOfRun(outcome).text, Package(L"normal-2.0.9"), {"ADDNPORVEX = 1"});
 
   RemovePlugin();
-  // The unbroken path makes the box wider than the screen, its icon off it.
-  Expected failed = Failed(nullptr);
-  failed.icon = BoxIcon::kOther;
-  outcome = Run(Dist(L"fail-2.0.9"), L"", {Question(), failed});
+  outcome = Run(Dist(L"fail-2.0.9"), L"", {Question(), Failed(nullptr)});
   EXPECT_EQ(outcome.exitCode, 1603u);
   const Log log = LogOfRun(outcome);
   ASSERT_EQ(outcome.texts.size(), 2u);

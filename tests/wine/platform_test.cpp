@@ -1,6 +1,5 @@
 // The Win32 layer against real Windows calls (Wine's).
 #include <windows.h>
-#include <msi.h>
 
 #include <gtest/gtest.h>
 
@@ -12,7 +11,6 @@
 #include "win32/unique_handle.h"
 #include "win32/win32_platform.h"
 #include "plugin_scenario.h"
-#include "resources/resource_ids.h"
 
 namespace orvex {
 namespace {
@@ -185,18 +183,6 @@ TEST(Win32Platform, RegistryKeysInTheThirtyTwoBitView) {
     EXPECT_EQ(registry->CreateUserKey(u"Software\\OrvexPlatformTest", kReadWrite32), 0u);
     EXPECT_EQ(registry->CreateUserKey(u"Software\\OrvexPlatformTest", kReadWrite32), 0u) << "an existing key is opened";
     EXPECT_EQ(registry->OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), 0u);
-    // HKCU\Software is shared by both views: the 64-bit view sees the key too.
-    HKEY key = nullptr, child = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\OrvexPlatformTest", 0,
-                            KEY_READ | KEY_CREATE_SUB_KEY | KEY_WOW64_64KEY, &key),
-              ERROR_SUCCESS);
-    // It outlives a restart: only such a key may have one below it that does.
-    EXPECT_EQ(RegCreateKeyExW(key, L"Lasting", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ, nullptr, &child, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(child);
-    RegDeleteKeyW(key, L"Lasting");
-    RegCloseKey(key);
-
     EXPECT_EQ(registry->DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY), 0u);
     cleared();
     EXPECT_EQ(registry->OpenUserKey(u"Software\\OrvexPlatformTest", kRead32), kMissing);
@@ -206,44 +192,6 @@ TEST(Win32Platform, RegistryKeysInTheThirtyTwoBitView) {
     EXPECT_EQ(registry->DeleteUserSubkey(u"NoSuchParent\\Below", kReadWrite32, u"X", KEY_WOW64_32KEY), kMissing);
     EXPECT_EQ(OpenHandles(), handles);
   }
-}
-
-TEST(Win32Platform, InstallerComesFromTheSystemDirectory) {
-  win32::Win32Installer installer;
-  installer.SetInternalUiNone();
-  const WideString unknown(u"{00000000-1111-2222-3333-444444444444}");
-  EXPECT_EQ(installer.QueryProductState(unknown), INSTALLSTATE_UNKNOWN);
-  EXPECT_EQ(installer.QueryFeatureState(unknown, WideString(u"NPORVEX")), INSTALLSTATE_UNKNOWN);
-  char16_t buffer[64];
-  std::uint32_t size = 64;
-  EXPECT_EQ(installer.GetProductInfo(unknown, u"VersionString", buffer, size),
-            static_cast<Status>(ERROR_UNKNOWN_PRODUCT));
-  InstallerHandle handle = 0;
-  EXPECT_NE(installer.OpenPackage(WideString(u"Z:\\no\\such.msi"), 1, handle), 0u);
-
-  // The source list, read back from Windows Installer: msiexec records the
-  // package name itself, so only a name of our own shows that the call took.
-  const auto setName = [&installer](const WideString& product) {
-    return installer.SourceListSetInfo(product, MSIINSTALLCONTEXT_MACHINE, MSICODE_PRODUCT, u"PackageName",
-                                       WideString(u"renamed.msi"));
-  };
-  EXPECT_EQ(setName(unknown), static_cast<Status>(ERROR_UNKNOWN_PRODUCT));
-  ASSERT_EQ(MsiInstallProductW(driver::Package(L"normal-2.0.9").c_str(), L"ADDNPORVEX=1 REBOOT=R"), 0u);
-  const WideString product(U16(driver::kProduct).c_str());
-  EXPECT_EQ(installer.SourceListClearAll(product), 0u);
-  EXPECT_EQ(setName(product), 0u);
-  wchar_t name[MAX_PATH] = {};
-  DWORD units = MAX_PATH;
-  EXPECT_EQ(MsiSourceListGetInfoW(driver::kProduct, nullptr, MSIINSTALLCONTEXT_MACHINE, MSICODE_PRODUCT,
-                                  INSTALLPROPERTY_PACKAGENAME, name, &units),
-            0u);
-  EXPECT_EQ(driver::Utf8(name), "renamed.msi");
-
-  HMODULE msi = GetModuleHandleW(L"msi.dll");
-  ASSERT_NE(msi, nullptr);
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(msi, path, MAX_PATH);
-  EXPECT_EQ(_wcsicmp(path, (SystemDirectory() + L"\\msi.dll").c_str()), 0) << driver::Utf8(path);
 }
 
 // An msi.dll older than Windows Installer 3.0 lacks the source list and is
@@ -281,7 +229,6 @@ TEST(Win32Platform, SystemFacts) {
   EXPECT_GE(version.major, 5u);
   // Before XP SP2, without IsWow64Process, a 32-bit program is on 32-bit Windows.
   EXPECT_EQ(win32::Win32SystemInfo(Without<kIsWow64Process>).IsWindows64Bit(), sizeof(void*) == 8);
-  EXPECT_TRUE(win32::TerminateOnHeapCorruption());
   EXPECT_FALSE(win32::TerminateOnHeapCorruption(Without<kHeapSetInformation>)) << "Windows 2000";
 }
 
@@ -300,86 +247,6 @@ TEST(Win32Platform, DllSearchFallsBackOnOlderWindows) {
     win32::LockDownDllSearch(lookup);
     EXPECT_EQ(LoadLibraryW(L"orvexprobe.dll"), nullptr);
   }
-}
-
-// DLLs planted where a downloaded program runs must never be loaded. The
-// program's directory and the current directory (the distribution) each hold
-// a harmless msi.dll, comctl32.dll and uxtheme.dll that leave a mark when
-// loaded, and Wine is told to prefer them to its own: the program loads
-// msi.dll itself, comctl32.dll (version 6) through its manifest for its boxes
-// and dialog, uxtheme.dll with its first window. Wine's user32 and shell32
-// also load imm32.dll and version.dll before the program's entry runs,
-// searching the program's directory first; Windows takes those from the
-// system directory (known DLLs and their dependencies), so a planted copy of
-// them would judge Wine, not the program. The unsafe stand-in, which loads
-// each by bare name, shows that the test would see a planted load.
-TEST(PlantedLibrary, IsIgnoredByTheProgramButTakenByAnUnsafeLoader) {
-  const wchar_t* const planted[] = {L"msi", L"comctl32", L"uxtheme"};
-  const std::wstring folder = driver::WorkDirectory() + L"\\downloads", dist = folder + L"\\dist",
-                     marks = driver::WorkDirectory() + L"\\marks";
-  ASSERT_TRUE(driver::CopyDistribution(driver::Dist(L"normal-2.0.10"), dist));
-  CreateDirectoryW(marks.c_str(), nullptr);
-  SetEnvironmentVariableW(L"ORVEX_PLANTED_MARKS", marks.c_str());
-  const auto Marks = [&marks] {
-    std::wstring names;
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((marks + L"\\*.dll").c_str(), &entry);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
-      names += std::wstring(entry.cFileName) + L" ";
-      DeleteFileW((marks + L"\\" + entry.cFileName).c_str());
-    }
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
-    return driver::Utf8(names);
-  };
-  for (const std::wstring& directory : {folder, dist}) {
-    for (const wchar_t* name : planted) {
-      ASSERT_TRUE(CopyFileW(driver::Environment(L"ORVEX_PLANTED_DLL").c_str(),
-                            (directory + L"\\" + name + L".dll").c_str(), FALSE));
-    }
-  }
-  // Wine is to prefer a DLL beside the program over its own, as Windows
-  // does for a DLL that is not a known DLL.
-  for (const wchar_t* program : {L"orvexplugin.exe", L"unsafe_loader.exe"}) {
-    HKEY key = nullptr;
-    const std::wstring overrides = std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\DllOverrides";
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, overrides.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
-    const wchar_t value[] = L"native,builtin";
-    for (const wchar_t* name : planted) {
-      RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value));
-    }
-    RegCloseKey(key);
-  }
-  const std::wstring program = folder + L"\\orvexplugin.exe", unsafe = folder + L"\\unsafe_loader.exe";
-  ASSERT_TRUE(CopyFileW(driver::ProgramPath().c_str(), program.c_str(), FALSE));
-  ASSERT_TRUE(CopyFileW(driver::Environment(L"ORVEX_UNSAFE_LOADER").c_str(), unsafe.c_str(), FALSE));
-  struct Case {
-    std::wstring program;
-    const wchar_t* arguments;
-    std::vector<int> answers;
-    const char* marks;
-  };
-  const Case cases[] = {
-      {unsafe, L"msi.dll comctl32.dll uxtheme.dll", {}, "comctl32.dll msi.dll uxtheme.dll "},
-      // A complete silent installation, providers included.
-      {program, L"-silent -csp -ucsp", {}, ""},
-      // Every window the program has: question, selection dialog, closing box.
-      {program, L"-csp -ucsp -selectDlg -reinstall", {IDYES, ORVEX_ID_NEXT, IDOK}, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(driver::Utf8(c.arguments));
-    driver::ProgramRun run;
-    ASSERT_TRUE(run.Start(c.program, c.arguments, dist));
-    for (const int answer : c.answers) {
-      const auto box = run.WaitForBox();
-      ASSERT_TRUE(box.has_value()) << "before answer " << answer;
-      run.Press(*box, answer);
-    }
-    EXPECT_EQ(run.WaitForExit(), 0u);
-    EXPECT_EQ(Marks(), c.marks);
-  }
-  EXPECT_EQ(MsiQueryProductStateW(driver::kProduct), INSTALLSTATE_DEFAULT);
 }
 
 }  // namespace

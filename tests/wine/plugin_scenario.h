@@ -31,12 +31,11 @@ bool MarkerExists();
 // Each case starts without the plug-in, whatever the one before left.
 void RemovePlugin();
 
-// A box the program is expected to show, and the answer to give.
+// A box the program is expected to show, and the answer to give, which has
+// its button. Caption and style are the program's MessageBoxW arguments,
+// which check_calls.py holds against windows_calls.txt.
 struct Expected {
   std::wstring text;  // empty: the caller checks it after the run
-  std::uint32_t caption;
-  std::vector<int> buttons;
-  BoxIcon icon;
   int answer;
   std::function<void()> whileShown = {};
 };
@@ -46,7 +45,7 @@ Expected Installed(std::uint32_t message = 110);
 Expected SameVersion(int answer);
 Expected NewerInstalled();
 Expected NoPackage();
-// An error box of the version comparison or the log path (caption 129).
+// An error box of the version comparison or the log path.
 Expected InstallError(std::uint32_t message);
 // With a null tail the text is left to the caller.
 Expected Failed(const wchar_t* tail);

@@ -123,8 +123,7 @@ TEST_F(PluginVersions, RestartIsRememberedAndOfferedByTheNextRun) {
   EXPECT_EQ(outcome.exitCode, 0u);
   EXPECT_TRUE(MarkerExists());
 
-  Expected restart{Message(108), 104, {IDYES, IDNO}, BoxIcon::kExclamation, IDNO,
-                   [] { EXPECT_FALSE(MarkerExists()) << "removed before asking"; }};
+  Expected restart{Message(108), IDNO, [] { EXPECT_FALSE(MarkerExists()) << "removed before asking"; }};
   outcome = Run(Dist(L"normal-2.0.9"), L"-reinstall", {Question(), restart});
   EXPECT_EQ(outcome.exitCode, 0u);
   EXPECT_FALSE(MarkerExists());

@@ -122,32 +122,6 @@ std::wstring PackageIn(const std::wstring& dist) {
   return dist + L"\\" + PackageArch() + L"\\orvexcom-" + PackageArch() + L".msi";
 }
 
-BoxIcon IconOf(const ShownBox& box) {
-  // The icon's static: 0x0440 in Wine's message box, 0x14 in Windows'.
-  HWND icon = GetDlgItem(box.window, 0x0440);
-  if (icon == nullptr) icon = GetDlgItem(box.window, 0x14);
-  if (icon == nullptr || SendMessageW(icon, STM_GETICON, 0, 0) == 0) return BoxIcon::kNone;
-  RECT rect{};
-  GetWindowRect(icon, &rect);
-  // The box may not be painted yet when it is first seen.
-  for (int attempt = 0; attempt < 20; ++attempt, Sleep(50)) {
-    HDC screen = GetDC(nullptr);
-    int red = 0, yellow = 0;
-    for (LONG y = rect.top; y < rect.bottom; ++y) {
-      for (LONG x = rect.left; x < rect.right; ++x) {
-        const COLORREF pixel = GetPixel(screen, x, y);
-        if (GetRValue(pixel) < 180 || GetBValue(pixel) >= 100) continue;
-        if (GetGValue(pixel) < 100) ++red;
-        if (GetGValue(pixel) > 150) ++yellow;
-      }
-    }
-    ReleaseDC(nullptr, screen);
-    if (red > 100 && red > 2 * yellow) return BoxIcon::kError;
-    if (yellow > 100) return BoxIcon::kExclamation;
-  }
-  return BoxIcon::kOther;
-}
-
 std::wstring Environment(const wchar_t* name) {
   wchar_t value[1024] = {};
   const DWORD length = GetEnvironmentVariableW(name, value, 1024);

@@ -21,12 +21,6 @@ struct ShownBox {
   std::vector<int> buttons;          // IDs among OK, Cancel, Yes, No present
 };
 
-enum class BoxIcon { kNone, kError, kExclamation, kOther };
-
-// The icon a shown box carries, told by its colours on the screen: the icon
-// handle of another process cannot be examined, its pixels can.
-BoxIcon IconOf(const ShownBox& box);
-
 class ProgramRun {
  public:
   ProgramRun() = default;
