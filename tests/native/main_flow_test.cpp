@@ -8,6 +8,7 @@
 
 #include "catalogue_text.h"
 #include "fake/fake_platform.h"
+#include "install/plugin_package.h"
 #include "restart/reboot_marker.h"
 
 namespace orvex {
@@ -242,7 +243,17 @@ TEST(MainFlow, NotAnAdministratorIsRefusedBeforeAnythingElse) {
   }
 }
 
-TEST(MainFlow, TheGatesRefusalIsTheExitCode) {
+// The gate's refusal is the exit code; the version it read goes on to the
+// plug-in step, which on Windows 5.2 removes the installer's source hash.
+TEST(MainFlow, TheGateRefusesOrHandsItsVersionOn) {
+  const std::u16string sourceHash = u"C:\\Windows\\installer\\SourceHash" + std::u16string(kPluginProductCode);
+  const std::pair<OsVersion, std::vector<std::u16string>> passing[] = {{{5, 2, 2}, {sourceHash}}, {{6, 1, 0}, {}}};
+  for (const auto& [version, deleted] : passing) {
+    BootstrapperRun run({u"-silent"});
+    run.world.system.version = version;
+    EXPECT_EQ(run.Execute(), 0u);
+    EXPECT_EQ(run.world.files.deleted, deleted) << version.major << "." << version.minor;
+  }
   BootstrapperRun run({});
   run.world.system.version = OsVersion{5, 1, 1};
   EXPECT_EQ(run.Execute(), 4u);
