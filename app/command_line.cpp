@@ -95,14 +95,14 @@ WideString BuildHelpText(const InstallOptions& options) noexcept {
   WideString text(kHelpOpening);
   for (std::size_t index = 0; index < kSwitchCount; ++index) {
     const SwitchRule& rule = kSwitches[index];
-    if (rule.provider == kNoProvider) text.Append(rule.help);
+    if (rule.provider == kNoProvider) text.Append(rule.help.text);
   }
   for (int id = 0; id < kProviderCount; ++id) {
     if (options.installProvider[id]) text.Append(kProviders[id].argsHelp);
   }
   for (std::size_t index = 0; index < kSwitchCount; ++index) {
     const SwitchRule& rule = kSwitches[index];
-    if (rule.provider != kNoProvider && options.installProvider[rule.provider]) text.Append(rule.help);
+    if (rule.provider != kNoProvider && options.installProvider[rule.provider]) text.Append(rule.help.text);
   }
   return text;
 }

@@ -29,20 +29,19 @@ const std::size_t kSwitchCount = sizeof(kSwitches) / sizeof(kSwitches[0]);
 
 namespace {
 
-// A row points at what its effect needs, and has its help line.
+// A row points at the field its effect needs, and at nothing else.
 constexpr bool EveryRowIsWhole() noexcept {
   for (const SwitchRule& rule : kSwitches) {
     const bool fills = rule.effect == Effect::kAppendSpacedValue || rule.effect == Effect::kAppendValueAndBlank ||
                        rule.effect == Effect::kSetValue;
-    if (rule.help == nullptr || (rule.flag != nullptr) != (rule.effect == Effect::kSetFlag) ||
+    if ((rule.flag != nullptr) != (rule.effect == Effect::kSetFlag) ||
         (rule.value != nullptr) != fills || (rule.afterProvider && rule.provider == kNoProvider)) {
       return false;
     }
   }
   return true;
 }
-static_assert(EveryRowIsWhole(),
-              "a switch row lacks its help line (or kNotInHelp), the field of its effect, or its provider");
+static_assert(EveryRowIsWhole(), "a switch row lacks the field of its effect, or its provider");
 
 }  // namespace
 

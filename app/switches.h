@@ -29,6 +29,14 @@ inline constexpr int kNoProvider = -1;
 // The help line of a switch that the help box leaves out.
 inline constexpr char16_t kNotInHelp[] = u"";
 
+// A switch's help line, or kNotInHelp; made from a text only, so a row
+// without one, or with a null one, does not compile.
+struct HelpLine {
+  template <std::size_t N>
+  constexpr HelpLine(const char16_t (&line)[N]) noexcept : text(line) {}  // from a text in the row
+  const char16_t* text;
+};
+
 struct SwitchRule {
   const char16_t* text;
   Match match;
@@ -40,7 +48,7 @@ struct SwitchRule {
   int provider;
   // Accepted only once provider was asked for; before, it is unrecognised.
   bool afterProvider;
-  const char16_t* help;  // its help line or kNotInHelp, never null (the build checks)
+  HelpLine help;
 };
 
 // In the order of the help text; no two rules match one argument.
