@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "expected_help.h"
 #include "fake/fake_platform.h"
 #include "install/providers.h"
+#include "readme.h"
 #include "switch_walk.h"
 
 namespace orvex {
@@ -79,6 +81,16 @@ TEST(CommandLine, EverySwitchDoesItsEffectAloneOrShowsTheHelpBox) {
       EXPECT_EQ(got.texts, want.texts);
     }
   }
+}
+
+// The README's command-line table names every switch of both tables, with
+// VALUE after one that takes a value, and no other.
+TEST(CommandLine, TheReadmeTableNamesEverySwitch) {
+  std::set<std::string> switches;
+  for (const walk::AnySwitch& s : walk::AllSwitches()) {
+    switches.insert(std::string(s.text.begin(), s.text.end()) + (walk::TakesValue(s.effect) ? " VALUE" : ""));
+  }
+  EXPECT_EQ(readme::Switches(), switches);
 }
 
 // Each kind that takes a value, whether a row uses it yet or not, fills its

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "catalogue_text.h"
 #include "fake/fake_platform.h"
+#include "readme.h"
 
 namespace orvex {
 namespace {
@@ -26,7 +29,9 @@ TEST(OperatingSystemGate, RefusesOldSystemsAndMissingServicePacks) {
       {5, 3, 0, 0, 0},                          {6, 0, 0, 0, 0},
       {6, 1, 0, 0, 0},                          {10, 0, 0, 0, 0},
   };
+  const std::set<std::uint32_t> documented = readme::ExitCodes();
   for (const GateCase& c : cases) {
+    EXPECT_TRUE(c.expectedExit == 0 || documented.count(c.expectedExit) == 1) << c.expectedExit << " not in the README";
     for (const bool silent : {false, true}) {
       fake::FakeSystemInfo system;
       fake::FakeUi ui;

@@ -4,6 +4,7 @@
 #include <regex>
 #include <string>
 
+#include "install/providers.h"
 #include "program_driver.h"
 #include "tests/expected_help.h"
 
@@ -24,15 +25,23 @@ class Bootstrapper : public ::testing::Test {
   }
 };
 
-const std::wstring kHelpCommon = ORVEX_HELP_COMMON(L);
-const std::wstring kHelpCsp = ORVEX_HELP_CSP_ARGS(L);
-const std::wstring kHelpUcsp = ORVEX_HELP_UCSP_ARGS(L);
-const std::wstring kHelpCspOthers = ORVEX_HELP_CSP_OTHERS(L);
+const wchar_t kHelpCommon[] = ORVEX_HELP_COMMON(L);
+const wchar_t* const kHelpProviders[kProviderCount][2] = ORVEX_HELP_PROVIDERS(L);
 
 struct HelpCase {
-  const wchar_t* arguments;
+  std::wstring arguments;
   std::wstring text;
 };
+
+// Every provider asked for, in the order of kProviders.
+std::wstring EveryProvider() {
+  std::wstring arguments;
+  for (const Provider& provider : kProviders) {
+    arguments += reinterpret_cast<const wchar_t*>(provider.selectSwitch);
+    arguments += L' ';
+  }
+  return arguments;
+}
 
 TEST_F(Bootstrapper, HelpBoxForHelpSwitchesAndUnrecognisedArguments) {
   // The parser's table runs natively; these take the real split (an empty
@@ -40,7 +49,7 @@ TEST_F(Bootstrapper, HelpBoxForHelpSwitchesAndUnrecognisedArguments) {
   const HelpCase cases[] = {
       {L"-HeLp", kHelpCommon},
       {L"\"\"", kHelpCommon},
-      {L"-csp -ucsp -OrvexArgs", kHelpCommon + kHelpCsp + kHelpUcsp + kHelpCspOthers},
+      {EveryProvider() + L"-OrvexArgs", ExpectedHelp(kHelpCommon, kHelpProviders, kProviderSetCount - 1)},
   };
   for (const HelpCase& c : cases) {
     SCOPED_TRACE(Utf8(c.arguments));
