@@ -29,19 +29,31 @@ const std::size_t kSwitchCount = sizeof(kSwitches) / sizeof(kSwitches[0]);
 
 namespace {
 
-// A row points at the field its effect needs, and at nothing else.
-constexpr bool EveryRowIsWhole() noexcept {
-  for (const SwitchRule& rule : kSwitches) {
+constexpr std::size_t kRows = kSwitchCount;
+
+// The first row that does not point at the one field its effect needs,
+// alone, or lacks its provider; kRows when every row is whole. A row copied
+// from another and left pointing at its field would fill the other's option.
+constexpr std::size_t FirstRowAmiss() noexcept {
+  for (std::size_t index = 0; index < kRows; ++index) {
+    const SwitchRule& rule = kSwitches[index];
     const bool fills = rule.effect == Effect::kAppendSpacedValue || rule.effect == Effect::kAppendValueAndBlank ||
                        rule.effect == Effect::kSetValue;
-    if ((rule.flag != nullptr) != (rule.effect == Effect::kSetFlag) ||
-        (rule.value != nullptr) != fills || (rule.afterProvider && rule.provider == kNoProvider)) {
-      return false;
+    if ((rule.flag != nullptr) != (rule.effect == Effect::kSetFlag) || (rule.value != nullptr) != fills ||
+        (rule.afterProvider && rule.provider == kNoProvider)) {
+      return index;
+    }
+    for (std::size_t other = 0; other < index; ++other) {
+      if ((rule.flag != nullptr && kSwitches[other].flag == rule.flag) ||
+          (rule.value != nullptr && kSwitches[other].value == rule.value)) {
+        return index;
+      }
     }
   }
-  return true;
+  return kRows;
 }
-static_assert(EveryRowIsWhole(), "a switch row lacks the field of its effect, or its provider");
+// On failure the compiler shows the row's index on the left of the comparison.
+static_assert(FirstRowAmiss() == kRows, "a switch row lacks the field of its effect or its provider, or shares a field");
 
 }  // namespace
 
