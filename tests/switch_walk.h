@@ -2,8 +2,8 @@
 
 // The switches of both tables (app/switches.cpp, install/providers.cpp) as
 // the native tests and the command-line fuzz target walk them, and the one
-// model of what each effect kind does that both hold the parser to. A kind
-// this model does not know fails to compile here (-Wswitch).
+// model of each effect kind that both hold the parser to. A kind the model
+// does not know fails to compile here (-Wswitch).
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,7 +15,7 @@
 
 namespace orvex::walk {
 
-// Every option a switch reaches, as plain values: flags, then texts.
+// Every option a switch reaches, as plain values.
 struct Snapshot {
   ParseOutcome outcome;
   std::vector<bool> flags;
@@ -25,35 +25,18 @@ struct Snapshot {
   }
 };
 
-// The fields the rows of kSwitches reach, each once, in the order of the rows.
-struct Fields {
-  std::vector<bool InstallOptions::*> flags;
-  std::vector<WideString InstallOptions::*> texts;
-};
-
-inline Fields SwitchFields() {
-  Fields fields;
-  for (std::size_t index = 0; index < kSwitchCount; ++index) {
-    const SwitchRule& rule = kSwitches[index];
-    if (rule.flag != nullptr && std::count(fields.flags.begin(), fields.flags.end(), rule.flag) == 0) {
-      fields.flags.push_back(rule.flag);
-    }
-    if (rule.value != nullptr && std::count(fields.texts.begin(), fields.texts.end(), rule.value) == 0) {
-      fields.texts.push_back(rule.value);
-    }
-  }
-  return fields;
-}
-
 // Calls flag(bool&) on every flag a switch sets and text(WideString&) on
-// every text one fills, in the order of Snapshot: the rows' fields, then
-// each provider's.
+// every text one fills (no two rows share one; the build checks), in the
+// order of Snapshot: the rows' fields, then each provider's.
 template <typename Options, typename Flag, typename Text>
 void VisitOptions(Options& options, Flag flag, Text text) {
-  const Fields fields = SwitchFields();
-  for (const auto field : fields.flags) flag(options.*field);
+  for (std::size_t index = 0; index < kSwitchCount; ++index) {
+    if (kSwitches[index].flag != nullptr) flag(options.*(kSwitches[index].flag));
+  }
   for (int id = 0; id < kProviderCount; ++id) flag(options.installProvider[id]);
-  for (const auto field : fields.texts) text(options.*field);
+  for (std::size_t index = 0; index < kSwitchCount; ++index) {
+    if (kSwitches[index].value != nullptr) text(options.*(kSwitches[index].value));
+  }
   for (int id = 0; id < kProviderCount; ++id) text(options.providerArgs[id]);
 }
 
@@ -65,31 +48,26 @@ inline Snapshot Take(ParseOutcome outcome, const InstallOptions& options) {
   return snapshot;
 }
 
-// A switch of either table: where its effect lands in a Snapshot (the
-// flag's or the text's index), and the provider it needs asked for first.
+// The index in Snapshot::flags of whether provider id was asked for.
+inline std::size_t AskedFlag(int id) {
+  std::size_t rowFlags = 0;
+  for (std::size_t index = 0; index < kSwitchCount; ++index) rowFlags += kSwitches[index].flag != nullptr ? 1 : 0;
+  return rowFlags + static_cast<std::size_t>(id);
+}
+
+inline constexpr std::size_t kNowhere = static_cast<std::size_t>(-1);
+
+// A switch of either table, the provider it needs asked for first, and
+// where its effect lands: the index of its flag or its text in a Snapshot.
 struct AnySwitch {
   std::u16string text;
   Match match;
   Effect effect;
-  int needs;  // kNoProvider or a ProviderId
+  int needs;           // kNoProvider or a ProviderId
   std::size_t target;  // kNowhere for a kind that sets nothing
 };
 
-inline constexpr std::size_t kNowhere = static_cast<std::size_t>(-1);
-
-[[nodiscard]] inline bool TakesValue(Effect effect) {
-  switch (effect) {
-    case Effect::kHelp:
-    case Effect::kSetFlag:
-      return false;
-    case Effect::kAppendSpacedValue:
-    case Effect::kAppendValueAndBlank:
-    case Effect::kSetValue:
-    case Effect::kConsumeValue:
-      return true;
-  }
-  std::abort();  // a kind outside the enumeration
-}
+[[nodiscard]] inline bool TakesValue(Effect effect) { return effect != Effect::kHelp && effect != Effect::kSetFlag; }
 
 // The field after a switch of this kind was given value.
 [[nodiscard]] inline std::u16string Apply(Effect effect, const std::u16string& field, const std::u16string& value) {
@@ -105,28 +83,31 @@ inline constexpr std::size_t kNowhere = static_cast<std::size_t>(-1);
     case Effect::kConsumeValue:
       return field;
   }
-  std::abort();
+  std::abort();  // a value outside the enumeration
 }
 
-// Every switch: the rows of kSwitches, then each provider's select and
-// arguments switches.
+// The rows of kSwitches, then each provider's select and arguments switch.
 inline std::vector<AnySwitch> AllSwitches() {
-  const Fields fields = SwitchFields();
+  InstallOptions probe;
+  std::vector<const void*> flags, texts;
+  VisitOptions(
+      probe, [&](bool& flag) { flags.push_back(&flag); }, [&](WideString& text) { texts.push_back(&text); });
+  const auto at = [](const std::vector<const void*>& fields, const void* field) {
+    return static_cast<std::size_t>(std::find(fields.begin(), fields.end(), field) - fields.begin());
+  };
   std::vector<AnySwitch> switches;
   for (std::size_t index = 0; index < kSwitchCount; ++index) {
     const SwitchRule& rule = kSwitches[index];
-    const auto flag = std::find(fields.flags.begin(), fields.flags.end(), rule.flag) - fields.flags.begin();
-    const auto text = std::find(fields.texts.begin(), fields.texts.end(), rule.value) - fields.texts.begin();
-    const std::size_t target = static_cast<std::size_t>(rule.flag != nullptr ? flag : text);
-    switches.push_back({rule.text, rule.match, rule.effect, rule.afterProvider ? rule.provider : kNoProvider,
-                        rule.flag != nullptr || rule.value != nullptr ? target : kNowhere});
+    const std::size_t target = rule.flag != nullptr    ? at(flags, &(probe.*(rule.flag)))
+                               : rule.value != nullptr ? at(texts, &(probe.*(rule.value)))
+                                                       : kNowhere;
+    switches.push_back({rule.text, rule.match, rule.effect, rule.afterProvider ? rule.provider : kNoProvider, target});
   }
   for (int id = 0; id < kProviderCount; ++id) {
-    const Provider& provider = kProviders[id];
-    switches.push_back({provider.selectSwitch, Match::kIgnoreAsciiCase, Effect::kSetFlag, kNoProvider,
-                        fields.flags.size() + static_cast<std::size_t>(id)});
-    switches.push_back({provider.argsSwitch, Match::kIgnoreAsciiCase, Effect::kAppendValueAndBlank, id,
-                        fields.texts.size() + static_cast<std::size_t>(id)});
+    switches.push_back({kProviders[id].selectSwitch, Match::kIgnoreAsciiCase, Effect::kSetFlag, kNoProvider,
+                        at(flags, &probe.installProvider[id])});
+    switches.push_back({kProviders[id].argsSwitch, Match::kIgnoreAsciiCase, Effect::kAppendValueAndBlank, id,
+                        at(texts, &probe.providerArgs[id])});
   }
   return switches;
 }

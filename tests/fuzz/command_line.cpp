@@ -82,9 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (takesValue) longer.push_back(value);
     InstallOptions extended;
     const walk::Snapshot after = Parse(longer, extended);
-    const bool counts = s.effect != orvex::Effect::kHelp &&
-                        (s.needs == orvex::kNoProvider ||
-                         parsed.flags[walk::SwitchFields().flags.size() + static_cast<std::size_t>(s.needs)]);
+    const bool counts =
+        s.effect != orvex::Effect::kHelp && (s.needs == orvex::kNoProvider || parsed.flags[walk::AskedFlag(s.needs)]);
     walk::Snapshot expected = parsed;
     if (!counts) {
       expected.outcome = ParseOutcome::kShowHelp;
