@@ -27,7 +27,8 @@ TEST(OperatingSystemGate, RefusesOldSystemsAndMissingServicePacks) {
   };
   const std::set<std::uint32_t> documented = readme::ExitCodes();
   for (const GateCase& c : cases) {
-    EXPECT_TRUE(c.expectedExit == 0 || documented.count(c.expectedExit) == 1) << "exit code " << c.expectedExit << " not in the README";
+    EXPECT_TRUE(c.expectedExit == 0 || documented.count(c.expectedExit) == 1)
+        << "exit code " << c.expectedExit << " not in the README";
     for (const bool silent : {false, true}) {
       fake::FakeSystemInfo system;
       fake::FakeUi ui;
