@@ -53,7 +53,8 @@ constexpr std::size_t FirstRowAmiss() noexcept {
   return kRows;
 }
 // On failure the compiler shows the row's index on the left of the comparison.
-static_assert(FirstRowAmiss() == kRows, "a switch row lacks the field of its effect or its provider, or shares a field");
+static_assert(FirstRowAmiss() == kRows,
+              "a switch row lacks the field of its effect or its provider, or shares a field");
 
 }  // namespace
 

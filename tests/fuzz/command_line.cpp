@@ -58,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   InstallOptions options;
   const walk::Snapshot parsed = Parse(arguments, options);
-  walk::VisitOptions(
-      options, [](bool) {}, [](const WideString& text) { FUZZ_CHECK(orvex::TextLength(text.c_str()) == text.Length()); });
+  const auto whole = [](const WideString& text) { FUZZ_CHECK(orvex::TextLength(text.c_str()) == text.Length()); };
+  walk::VisitOptions(options, [](bool) {}, whole);
   InstallOptions again;
   FUZZ_CHECK(Parse(arguments, again) == parsed);
 
