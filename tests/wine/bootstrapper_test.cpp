@@ -66,31 +66,6 @@ TEST_F(Bootstrapper, HelpBoxForHelpSwitchesAndUnrecognisedArguments) {
   }
 }
 
-struct QuestionCase {
-  const wchar_t* arguments;
-  std::uint32_t question;
-};
-
-TEST_F(Bootstrapper, ConfirmationByFlagsAnsweredNoEndsWithZero) {
-  const QuestionCase cases[] = {
-      {L"", 103},
-      {L"-CSP -UCSP", 125},
-      {L"-selectDlg -norestart -reinstall -noupdate -OrvexArgs \"/l*v x.log\"", 103},
-  };
-  for (const QuestionCase& c : cases) {
-    SCOPED_TRACE(Utf8(c.arguments));
-    ProgramRun run;
-    Start(run, c.arguments);
-    const auto box = run.WaitForBox();
-    ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(Utf8(box->caption), Utf8(Message(104)));
-    EXPECT_EQ(Utf8(box->text), Utf8(Message(c.question)));
-    EXPECT_EQ(box->buttons, (std::vector<int>{IDYES, IDNO}));
-    run.Press(*box, IDNO);
-    EXPECT_EQ(run.WaitForExit(), 0u);
-  }
-}
-
 // A provider whose setup program cannot be started has failed, whatever the
 // start error (2 here, where the sub-directory exists without Setup.exe; 3
 // for a missing directory is also an accepted exit code of a setup that ran).

@@ -7,7 +7,7 @@
 //   Windows version unreadable (2)      native only: Wine's GetVersionExW does not fail
 //   Windows the gate refuses (its       OperatingSystemGate.TheRealVersionDecides, one rule; each rule
 //     codes)                            natively
-//   confirmation answered No (0)        Bootstrapper.ConfirmationByFlagsAnsweredNoEndsWithZero
+//   confirmation answered No (0)        OperatingSystemGate.TheRealVersionDecides (a passing version)
 //   selection dialog cancelled (0)      SelectionDialog.CancelEscAndCloseBoxEndTheRunWithNothingInstalled
 //   provider's setup fails (its code,   ProviderSetup.FailingOrMissingSetupEndsTheRunWithItsCode
 //     a crash's 0xC0000005 included)
