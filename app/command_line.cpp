@@ -22,7 +22,7 @@ bool Matches(const char16_t* argument, const char16_t* expected, Match match) no
 
 enum class Step { kNext, kTakesValue, kUnrecognised };
 
-// A provider's own switches. The value of its args switch: value, then a blank.
+// A provider's own switches.
 Step ApplyProviderSwitch(const char16_t* argument, const char16_t* value, InstallOptions& options) noexcept {
   for (int id = 0; id < kProviderCount; ++id) {
     const Provider& provider = kProviders[id];
@@ -32,8 +32,7 @@ Step ApplyProviderSwitch(const char16_t* argument, const char16_t* value, Instal
     }
     if (options.installProvider[id] && Matches(argument, provider.argsSwitch, Match::kIgnoreAsciiCase)) {
       if (value == nullptr) return Step::kUnrecognised;
-      options.providerArgs[id].Append(value);
-      options.providerArgs[id].Append(u" ");
+      ApplyValue(Effect::kAppendValueAndBlank, value, options.providerArgs[id]);
       return Step::kTakesValue;
     }
   }
@@ -54,10 +53,10 @@ Step ApplySwitch(const char16_t* argument, const char16_t* value, InstallOptions
         options.*(rule.flag) = true;
         return Step::kNext;
       case Effect::kAppendSpacedValue:
+      case Effect::kAppendValueAndBlank:
+      case Effect::kSetValue:
         if (value == nullptr) return Step::kUnrecognised;
-        (options.*(rule.value)).Append(u" ");
-        (options.*(rule.value)).Append(value);
-        (options.*(rule.value)).Append(u" ");
+        ApplyValue(rule.effect, value, options.*(rule.value));
         return Step::kTakesValue;
       case Effect::kConsumeValue:
         return value == nullptr ? Step::kUnrecognised : Step::kTakesValue;
@@ -96,16 +95,14 @@ WideString BuildHelpText(const InstallOptions& options) noexcept {
   WideString text(kHelpOpening);
   for (std::size_t index = 0; index < kSwitchCount; ++index) {
     const SwitchRule& rule = kSwitches[index];
-    if (rule.help != nullptr && rule.provider == kNoProvider) text.Append(rule.help);
+    if (rule.provider == kNoProvider) text.Append(rule.help.text);
   }
   for (int id = 0; id < kProviderCount; ++id) {
     if (options.installProvider[id]) text.Append(kProviders[id].argsHelp);
   }
   for (std::size_t index = 0; index < kSwitchCount; ++index) {
     const SwitchRule& rule = kSwitches[index];
-    if (rule.help != nullptr && rule.provider != kNoProvider && options.installProvider[rule.provider]) {
-      text.Append(rule.help);
-    }
+    if (rule.provider != kNoProvider && options.installProvider[rule.provider]) text.Append(rule.help.text);
   }
   return text;
 }

@@ -49,8 +49,8 @@ std::uint32_t Run::Execute(const char16_t* commandTail) noexcept {
     return kExitNotAdministrator;
   }
 
-  OsVersion system;
-  const std::uint32_t gate = CheckOperatingSystem(platform_.system, platform_.ui, options_, system);
+  OsVersion windowsVersion;
+  const std::uint32_t gate = CheckOperatingSystem(platform_.system, platform_.ui, options_, windowsVersion);
   if (gate != 0) return gate;
 
   platform_.installer.SetInternalUiNone();
@@ -69,7 +69,7 @@ std::uint32_t Run::Execute(const char16_t* commandTail) noexcept {
   if (providers != 0) return providers;
 
   WideString logPath;
-  const Status plugin = InstallPluginPackage(platform_, options_, system, logPath);
+  const Status plugin = InstallPluginPackage(platform_, options_, windowsVersion, logPath);
   if (plugin == kStatusUserCancelled) return plugin;
   if (plugin != 0) {
     if (!options_.silent) {

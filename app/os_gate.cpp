@@ -6,6 +6,15 @@ namespace orvex {
 
 namespace {
 
+// Exit codes of the refusals.
+constexpr std::uint32_t kExitVersionUnavailable = 2;
+constexpr std::uint32_t kExitWindows2000BelowSp4 = 3;
+constexpr std::uint32_t kExitWindowsXpBelowSp2 = 4;
+constexpr std::uint32_t kExitWindows2003BelowSp2 = 5;
+// Below Windows 2000: the one exit code between the gate's others and the
+// failed restart's 7 that nothing else uses.
+constexpr std::uint32_t kExitSystemTooOld = 6;
+
 struct GateRule {
   std::uint32_t major;
   std::uint32_t minor;

@@ -8,8 +8,8 @@ namespace orvex {
 // installs them; each is one row of kProviders (install/providers.h).
 enum ProviderId : int { kCsp, kUcsp, kProviderCount };
 
-// What the command line asked for. Flags stay set once set; the argument
-// strings only ever grow.
+// What the command line asked for. Flags stay set once set; collected
+// options only ever grow, and a value read whole is the last one given.
 struct InstallOptions {
   bool silent = false;
   bool reinstall = false;

@@ -6,8 +6,6 @@ namespace orvex {
 
 namespace {
 
-constexpr std::uint32_t kOpenIgnoringMachineState = 1;  // MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE
-
 // Closes the package handle on every path.
 class PackageHandle {
  public:
@@ -19,7 +17,7 @@ class PackageHandle {
   }
 
   [[nodiscard]] Status Open(const WideString& path) noexcept {
-    const Status status = installer_.OpenPackage(path, kOpenIgnoringMachineState, handle_);
+    const Status status = installer_.OpenPackage(path, msi::kOpenIgnoringMachineState, handle_);
     open_ = status == 0;
     return status;
   }

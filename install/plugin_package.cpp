@@ -10,11 +10,6 @@ namespace orvex {
 
 namespace {
 
-constexpr int kStateAbsent = 2;   // INSTALLSTATE_ABSENT
-constexpr int kStateDefault = 5;  // INSTALLSTATE_DEFAULT
-constexpr std::uint32_t kMachineContext = 4;  // MSIINSTALLCONTEXT_MACHINE
-constexpr std::uint32_t kProductCodeSource = 0;  // MSICODE_PRODUCT
-
 enum class Decision { kInstall, kSkip, kDeclined };
 
 // What to do with an installed product, by the version order.
@@ -83,8 +78,8 @@ Status ReadSystemDirectory(Environment& environment, WideString& directory) noex
 
 // On Windows 5.2 the installer keeps a source hash of the product that
 // would refuse the new package: it goes.
-void RemoveSourceHashFile(Platform& platform, const OsVersion& system, const WideString& productCode) noexcept {
-  if (!IsWindows52(system)) return;
+void RemoveSourceHashFile(Platform& platform, const OsVersion& windowsVersion, const WideString& productCode) noexcept {
+  if (!IsWindows52(windowsVersion)) return;
   WideString path;
   (void)ReadEnvironmentText(platform.environment, u"WINDIR", path);
   path.Append(u"\\installer\\SourceHash");
@@ -94,14 +89,14 @@ void RemoveSourceHashFile(Platform& platform, const OsVersion& system, const Wid
 
 }  // namespace
 
-Status InstallPluginPackage(Platform& platform, const InstallOptions& options, const OsVersion& system,
+Status InstallPluginPackage(Platform& platform, const InstallOptions& options, const OsVersion& windowsVersion,
                             WideString& logPath) noexcept {
   const WideString productCode(kPluginProductCode);
   const WideString& userOptions = options.pluginArgs;
 
   // The installed product, the versions and the decision.
   Installation installation = Installation::kFresh;
-  if (platform.installer.QueryProductState(productCode) == kStateDefault) {
+  if (platform.installer.QueryProductState(productCode) == msi::kStateDefault) {
     int order = 0;
     const Status status = ComparePackageVersion(platform, productCode, order);
     if (status != 0) return status;
@@ -113,7 +108,7 @@ Status InstallPluginPackage(Platform& platform, const InstallOptions& options, c
       case Decision::kInstall:
         break;
     }
-    installation = platform.installer.QueryFeatureState(productCode, WideString(u"NPORVEX")) == kStateAbsent
+    installation = platform.installer.QueryFeatureState(productCode, WideString(u"NPORVEX")) == msi::kStateAbsent
                        ? Installation::kUpdateAddingFeature
                        : Installation::kUpdate;
   }
@@ -147,9 +142,9 @@ Status InstallPluginPackage(Platform& platform, const InstallOptions& options, c
   // Their results change nothing: on a first installation there is no
   // source list to act on.
   (void)platform.installer.SourceListClearAll(productCode);
-  (void)platform.installer.SourceListSetInfo(productCode, kMachineContext, kProductCodeSource, u"PackageName",
+  (void)platform.installer.SourceListSetInfo(productCode, msi::kMachineContext, msi::kProductCodeSource, u"PackageName",
                                              packageName);
-  RemoveSourceHashFile(platform, system, productCode);
+  RemoveSourceHashFile(platform, windowsVersion, productCode);
 
   bool exitCodeRead = false;
   status = platform.processes.RunProcess(commandLine, exitCodeRead);

@@ -14,9 +14,9 @@ inline constexpr char16_t kPluginProductCode[] = u"{5B0E2C71-8D3A-4F69-A2C4-19E7
 // that msiexec asks for (1641, 3010, 3011) is recorded in the reboot marker
 // and counts as 0. 0 on success (also when the decision runs nothing), 1602
 // when the user declined the reinstall, otherwise the failing status.
-// system is the Windows version as the gate read it. logPath receives the
+// windowsVersion is the Windows version as the gate read it. logPath receives the
 // installer log's path when a log of ours was chosen.
-[[nodiscard]] Status InstallPluginPackage(Platform& platform, const InstallOptions& options, const OsVersion& system,
+[[nodiscard]] Status InstallPluginPackage(Platform& platform, const InstallOptions& options, const OsVersion& windowsVersion,
                                           WideString& logPath) noexcept;
 
 }  // namespace orvex

@@ -40,6 +40,25 @@ constexpr std::size_t FirstSetWithoutItsRow() noexcept {
 // On failure the compiler shows the set's bits on the left of the comparison.
 static_assert(FirstSetWithoutItsRow() == kProviderSetCount, "a set of providers has no row of texts, or two");
 
+constexpr std::uint32_t BoxMessage(std::size_t index) noexcept {
+  const RunTexts& texts = kProviderSetTexts[index / 3].texts;
+  return index % 3 == 0 ? texts.confirmation : index % 3 == 1 ? texts.restartQuestion : texts.closing;
+}
+
+// The first message that two boxes of the rows share, 0 when none: a set
+// that borrows another's texts names the wrong providers.
+constexpr std::uint32_t FirstSharedMessage() noexcept {
+  constexpr std::size_t boxes = sizeof(kProviderSetTexts) / sizeof(kProviderSetTexts[0]) * 3;
+  for (std::size_t a = 0; a < boxes; ++a) {
+    for (std::size_t b = a + 1; b < boxes; ++b) {
+      if (BoxMessage(a) == BoxMessage(b)) return BoxMessage(a);
+    }
+  }
+  return 0;
+}
+// On failure the compiler shows the message on the left of the comparison.
+static_assert(FirstSharedMessage() == 0, "two sets of providers, or two boxes of one, share a message");
+
 }  // namespace
 
 const RunTexts& TextsForProviders(const InstallOptions& options) noexcept {

@@ -160,6 +160,16 @@ class Processes {
 
 using InstallerHandle = std::uint32_t;
 
+// Windows Installer values the decisions pass or compare, as msi.h has them;
+// the Win32 layer checks them against it at compile time.
+namespace msi {
+inline constexpr int kStateAbsent = 2;                        // INSTALLSTATE_ABSENT
+inline constexpr int kStateDefault = 5;                       // INSTALLSTATE_DEFAULT
+inline constexpr std::uint32_t kMachineContext = 4;           // MSIINSTALLCONTEXT_MACHINE
+inline constexpr std::uint32_t kProductCodeSource = 0;        // MSICODE_PRODUCT
+inline constexpr std::uint32_t kOpenIgnoringMachineState = 1;  // MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE
+}  // namespace msi
+
 // Windows Installer. Without a usable msi.dll every call fails with 1601
 // (ERROR_INSTALL_SERVICE_FAILURE) and every state is unknown (-1). A Windows
 // Installer older than 3.0 has no source list: those two calls fail with 120.
@@ -185,6 +195,13 @@ class Installer {
  protected:
   ~Installer() = default;
 };
+
+// Access masks as winnt.h has them; the Win32 layer checks them.
+namespace key {
+inline constexpr std::uint32_t kRead = 0x20019;       // KEY_READ
+inline constexpr std::uint32_t kWrite = 0x20006;      // KEY_WRITE
+inline constexpr std::uint32_t kWow64View32 = 0x200;  // KEY_WOW64_32KEY
+}  // namespace key
 
 // Keys under HKEY_CURRENT_USER; access masks as Windows has them, the
 // registry view included.

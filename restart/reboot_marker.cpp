@@ -6,9 +6,9 @@ namespace {
 
 // KEY_READ, KEY_WRITE and KEY_WOW64_32KEY: the 32-bit view on every system,
 // so 32-bit and 64-bit runs see one mark.
-constexpr std::uint32_t kView32 = 0x200;
-constexpr std::uint32_t kReadWrite32 = 0x2021F;
-constexpr std::uint32_t kRead32 = 0x20219;
+constexpr std::uint32_t kView32 = key::kWow64View32;
+constexpr std::uint32_t kReadWrite32 = key::kRead | key::kWrite | key::kWow64View32;
+constexpr std::uint32_t kRead32 = key::kRead | key::kWow64View32;
 
 }  // namespace
 

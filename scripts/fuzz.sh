@@ -1,8 +1,8 @@
 #!/bin/bash
 # Runs the fuzz targets for as long as asked, one after the other.
 #   scripts/fuzz.sh [--merge] [SECONDS] [TARGET...]
-# SECONDS (300 unless given) is per target; without TARGET all of them run:
-# command_line, wide_string, versions, install_commands. Each runs over a
+# SECONDS (300 unless given) is per target; without TARGET all of them run,
+# one per folder of tests/fuzz/corpus. Each runs over a
 # scratch copy of its corpus; with --merge the inputs that add coverage go
 # into tests/fuzz/corpus/TARGET (review them before committing). The first
 # failure stops the run; its input stays in build/fuzz/fuzz-artifacts/TARGET.
@@ -17,7 +17,7 @@ for argument in "$@"; do
     *) seconds=$argument ;;
   esac
 done
-((${#targets[@]})) || targets=(command_line wide_string versions install_commands)
+((${#targets[@]})) || mapfile -t targets < <(ls tests/fuzz/corpus)
 
 bash scripts/setup.sh
 cmake --preset fuzz >/dev/null

@@ -1,6 +1,7 @@
 #!/bin/bash
-# Builds everything and runs every test: the native unit tests, the same
-# under AddressSanitizer and UndefinedBehaviorSanitizer, a short run of each
+# Builds everything and runs every test: the native unit tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer (the plain native preset
+# runs the same tests, for a developer's quick round), a short run of each
 # fuzz target, the static checks of both Windows programs and the Windows
 # tests under Wine.
 set -euo pipefail
@@ -8,30 +9,49 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 start=$SECONDS
-for preset in native native-asan fuzz win32 win64; do
-  echo "=== build $preset"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
-done
+logs=$(mktemp -d)
+background=""
+trap '[[ -z $background ]] || kill "$background" 2>/dev/null; rm -rf "$logs"' EXIT
 
-failed=()
-passed_count=0 failed_count=0 skipped_count=0
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-for preset in native native-asan fuzz win32 win64; do
-  echo "=== test $preset"
+build() {
+  echo "=== build $1"
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1"
+}
+
+# test_preset PRESET: its tests, the output kept in $logs/PRESET.
+test_preset() {
   # A Wine group mostly waits for boxes and programs, each in a prefix and
   # on a display of its own: four side by side keep two cores busy.
   # Wine here now and then fails to start a process (error 1359, or no
   # output at all), whatever the program: a Wine test that fails is run once
   # more, and only a second failure counts.
-  jobs=2 repeat=()
-  [[ $preset != win* ]] || jobs=4 repeat=(--repeat until-pass:2)
-  ctest --preset "$preset" -j"$jobs" "${repeat[@]}" 2>&1 | tee "$log" || true
-  summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
+  local jobs=2 repeat=()
+  [[ $1 != win* ]] || jobs=4 repeat=(--repeat until-pass:2)
+  ctest --preset "$1" -j"$jobs" "${repeat[@]}" >"$logs/$1" 2>&1 || true
+}
+
+# The 64-bit program's Wine tests take longest and mostly wait: they run
+# while the other presets build and test.
+build win64
+test_preset win64 &
+background=$!
+for preset in native-asan fuzz win32; do
+  build "$preset"
+  test_preset "$preset"
+done
+wait "$background"
+background=""
+
+failed=()
+passed_count=0 failed_count=0 skipped_count=0
+for preset in native-asan fuzz win32 win64; do
+  echo "=== test $preset"
+  cat "$logs/$preset"
+  summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$logs/$preset" | tail -1)
   if [[ $summary =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
     # A skipped test (a machine that cannot run it) counts as neither.
-    skipped=$(grep -c '(Skipped)$' "$log" || true)
+    skipped=$(grep -c '(Skipped)$' "$logs/$preset" || true)
     failed_count=$((failed_count + BASH_REMATCH[1]))
     passed_count=$((passed_count + BASH_REMATCH[2] - BASH_REMATCH[1] - skipped))
     skipped_count=$((skipped_count + skipped))

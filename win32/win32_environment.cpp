@@ -4,6 +4,8 @@
 
 namespace orvex::win32 {
 
+static_assert(kPathUnits == MAX_PATH);
+
 std::uint32_t Win32Environment::GetVariable(const char16_t* name, char16_t* buffer, std::uint32_t size) noexcept {
   return ::GetEnvironmentVariableW(Wide(name), Wide(buffer), size);
 }

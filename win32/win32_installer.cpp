@@ -5,6 +5,15 @@
 
 namespace orvex::win32 {
 
+static_assert(msi::kStateAbsent == INSTALLSTATE_ABSENT && msi::kStateDefault == INSTALLSTATE_DEFAULT &&
+              msi::kMachineContext == MSIINSTALLCONTEXT_MACHINE && msi::kProductCodeSource == MSICODE_PRODUCT &&
+              msi::kOpenIgnoringMachineState == MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE);
+static_assert(kStatusEnvironmentNotFound == ERROR_ENVVAR_NOT_FOUND && kStatusPathTooLong == ERROR_FILENAME_EXCED_RANGE &&
+              kStatusPackageNotFound == ERROR_NO_DATA && kStatusMoreData == ERROR_MORE_DATA &&
+              kStatusUserCancelled == ERROR_INSTALL_USEREXIT && kStatusRebootInitiated == ERROR_SUCCESS_REBOOT_INITIATED &&
+              kStatusRebootRequired == ERROR_SUCCESS_REBOOT_REQUIRED &&
+              kStatusRestartRequired == ERROR_SUCCESS_RESTART_REQUIRED);
+
 namespace {
 
 constexpr Status kNoInstaller = ERROR_INSTALL_SERVICE_FAILURE;

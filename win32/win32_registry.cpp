@@ -5,6 +5,8 @@
 
 namespace orvex::win32 {
 
+static_assert(key::kRead == KEY_READ && key::kWrite == KEY_WRITE && key::kWow64View32 == KEY_WOW64_32KEY);
+
 Status Win32Registry::CreateUserKey(const char16_t* subkey, std::uint32_t access) noexcept {
   HKEY raw = nullptr;
   DWORD disposition = 0;

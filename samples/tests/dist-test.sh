@@ -37,9 +37,11 @@ check "version beyond 255.255.65535 is refused" "$?" 1
 check "payload in parts of a MiB is refused" "$?" 1
 touch "$work/normal/orvexplugin.exe" "$work/normal/x64/stale.msi"
 make_dist "$work/normal"
+source "$samples/providers.sh"
 check "rerun keeps foreign files, replaces its own" \
     "$(cd "$work/normal" && find . -type f | sort | tr '\n' ' ')" \
-    "./csp/Setup.exe ./orvexplugin.exe ./ucsp/Setup.exe ./win32/orvexcom-win32.msi ./x64/orvexcom-x64.msi "
+    "$({ printf './%s/Setup.exe\n' $(provider_dirs); printf './%s\n' orvexplugin.exe win32/orvexcom-win32.msi \
+        x64/orvexcom-x64.msi; } | sort | tr '\n' ' ')"
 
 # --- package tables ------------------------------------------------------
 for arch in x64 win32; do

@@ -1,16 +1,12 @@
-/* bench_floor: only the calls that the bootstrapper's job cannot do without,
- * the floor that scripts/bench.sh holds it against. Built with the
- * bootstrapper's compiler and linker flags.
- *
+/* bench_floor: only the calls the bootstrapper's job cannot do without, the
+ * floor that scripts/bench.sh holds it against.
  *   bench_floor decide PRODUCT PACKAGE
- *       Loads msi.dll from the system directory, queries the product's
- *       state, opens PACKAGE and reads the installed and the package's
- *       versions. Exits 0, or the Windows Installer error.
+ *       Loads msi.dll from the system directory, queries the product's state,
+ *       opens PACKAGE and reads both versions. Exits 0 or the installer error.
  *   bench_floor install PRODUCT PACKAGE LOG UI
- *       Loads msi.dll, queries the product's state and runs the
- *       bootstrapper's msiexec command line for a first installation
- *       (UI is its quiet switch, /qn or /qb). Exits with msiexec's code.
- */
+ *       Loads msi.dll, queries the product's state and runs the bootstrapper's
+ *       msiexec command line for a first installation (UI: /qn or /qb).
+ *       Exits with msiexec's code. */
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 

@@ -12,9 +12,10 @@
 // Input: a 9-byte header, then TMP, the arguments, the installed version and
 // the package version, separated by NUL bytes, as UTF-8 (any byte goes).
 //   [0] bits: silent, reinstall, noupdate, 64-bit Windows, product installed,
-//       TMP set, setup program not started, second provider instead of first
+//       TMP set, setup program not started, then the provider's bit 0
 //   [1] feature state + 1 (low 3 bits), then: answer No, installed version
-//       unreadable, Windows 5.2
+//       unreadable, Windows 5.2, then the provider's bits 1 and 2; the
+//       provider is their number modulo kProviderCount
 //   [2..5] the installer's exit code, little-endian
 //   [6], [7] bit 0: the current directory's length past "D:\d"; [7] bit 1:
 //       the system directory cannot be read
@@ -42,7 +43,7 @@ const std::u16string kStamp = u"_2026-03-05-14-07-09.log";
 const std::u16string kProduct = orvex::kPluginProductCode;
 
 struct Setup {
-  bool silent, reinstall, noUpdate, windows64, installed, tmpSet, startFails, second;
+  bool silent, reinstall, noUpdate, windows64, installed, tmpSet, startFails;
   int featureState;
   bool answerNo, versionUnreadable, windows52, systemDirectoryFails;
   Status exitCode;
@@ -111,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fields.resize(4);
   const std::size_t directoryLength = h[6] + ((h[7] & 1u) << 8);
   const Setup s{(h[0] & 1) != 0,  (h[0] & 2) != 0,  (h[0] & 4) != 0,  (h[0] & 8) != 0,
-                (h[0] & 16) != 0, (h[0] & 32) != 0, (h[0] & 64) != 0, (h[0] & 128) != 0,
+                (h[0] & 16) != 0, (h[0] & 32) != 0, (h[0] & 64) != 0,
                 (h[1] & 7) - 1,   (h[1] & 8) != 0,  (h[1] & 16) != 0, (h[1] & 32) != 0,
                 (h[7] & 2) != 0,  static_cast<Status>(h[2] | h[3] << 8 | h[4] << 16 | static_cast<Status>(h[5]) << 24),
                 u"D:\\d" + std::u16string(directoryLength, u'd'),
@@ -119,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 fields[0], fields[1], fields[2], fields[3]};
 
   // The step's own arguments are the input's; every other one must not count.
-  const int provider = s.second && orvex::kProviderCount > 1 ? 1 : 0;
+  const int provider = ((h[0] >> 7) | (h[1] >> 6 << 1)) % orvex::kProviderCount;
   orvex::InstallOptions options;
   options.silent = s.silent;
   options.reinstall = s.reinstall;

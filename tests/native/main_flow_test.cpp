@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "catalogue_text.h"
 #include "fake/fake_platform.h"
 #include "install/plugin_package.h"
+#include "install/providers.h"
+#include "readme.h"
 #include "restart/reboot_marker.h"
 
 namespace orvex {
@@ -70,8 +74,14 @@ const FlagCase kFlagCases[] = {
 };
 
 TEST(MainFlow, QuestionByFlagsAnsweredNoInstallsNothing) {
+  std::set<unsigned> sets;
   for (const FlagCase& c : kFlagCases) {
     SCOPED_TRACE(c.question);
+    unsigned set = 0;
+    for (int id = 0; id < kProviderCount; ++id) {
+      set |= std::count(c.arguments.begin(), c.arguments.end(), kProviders[id].selectSwitch) != 0 ? 1u << id : 0;
+    }
+    sets.insert(set);
     BootstrapperRun run(c.arguments);
     run.world.ui.answers = {box::kIdNo};
     EXPECT_EQ(run.Execute(), 0u);
@@ -82,6 +92,7 @@ TEST(MainFlow, QuestionByFlagsAnsweredNoInstallsNothing) {
     EXPECT_TRUE(run.Programs().empty());
     EXPECT_EQ(run.world.installer.uiLevelSetToNone, 1) << "installer UI is silenced before the question";
   }
+  EXPECT_EQ(sets.size(), kProviderSetCount) << "every set of providers has its case in kFlagCases";
 }
 
 // Without a pending restart, with one, and with one kept by -norestart.
@@ -145,11 +156,15 @@ TEST(MainFlow, RestartAnswersAndFailures) {
   }
 }
 
+// On Windows 5.2, whose version the gate hands on to the plug-in step: the
+// installer's source hash goes.
 TEST(MainFlow, SilentShowsNoBoxAndGoesOnAsAfterYes) {
   BootstrapperRun run({u"-silent", u"-csp", u"-ucsp"});
+  run.world.system.version = OsVersion{5, 2, 2};
   EXPECT_EQ(run.Execute(), 0u);
   EXPECT_TRUE(run.world.ui.shown.empty());
   EXPECT_EQ(run.Programs(), (Calls{u"provider csp", u"provider ucsp", u"plugin"}));
+  EXPECT_EQ(run.world.files.deleted, Calls{u"C:\\Windows\\installer\\SourceHash" + std::u16string(kPluginProductCode)});
 }
 
 TEST(MainFlow, AQuestionThatCannotBeShownGoesOn) {
@@ -225,41 +240,46 @@ TEST(MainFlow, PluginFailureReportsStatusAndExistingLog) {
   }
 }
 
-TEST(MainFlow, NotAnAdministratorIsRefusedBeforeAnythingElse) {
-  for (const bool silent : {false, true}) {
-    SCOPED_TRACE(silent ? "silent" : "not silent");
-    BootstrapperRun run(silent ? std::vector<std::u16string>{u"-silent"} : std::vector<std::u16string>{});
-    run.world.system.admin = false;
-    run.world.system.version = OsVersion{4, 0, 0};
-    EXPECT_EQ(run.Execute(), kExitNotAdministrator);
-    EXPECT_TRUE(run.Programs().empty());
-    EXPECT_EQ(run.world.installer.uiLevelSetToNone, 0);
-    ASSERT_EQ(run.world.ui.shown.size(), silent ? 0u : 1u);
-    if (!silent) {
-      EXPECT_EQ(run.Box(0).text, Message(101));
-      EXPECT_EQ(run.Box(0).caption, Message(104));
-      EXPECT_EQ(run.Box(0).style, box::kIconError);
+struct RefusalCase {
+  const char* name;
+  std::vector<std::u16string> arguments;
+  void (*arrange)(fake::FakeWorld&);
+  std::uint32_t exitCode;  // as the README's exit-code table gives it
+  std::uint32_t message;
+};
+
+// Refused before anything is installed or the installer touched, with the
+// box under caption 104 unless -silent.
+TEST(MainFlow, RefusalsEndWithTheirDocumentedExitCode) {
+  const RefusalCase cases[] = {
+      {"not an administrator, before the gate", {},
+       [](fake::FakeWorld& w) {
+         w.system.admin = false;
+         w.system.version = OsVersion{4, 0, 0};
+       },
+       1, 101},
+      {"the gate's refusal", {}, [](fake::FakeWorld& w) { w.system.version = OsVersion{5, 1, 1}; }, 4, 118},
+  };
+  const std::set<std::uint32_t> documented = readme::ExitCodes();
+  for (const RefusalCase& c : cases) {
+    EXPECT_EQ(documented.count(c.exitCode), 1u) << c.name << ": exit code " << c.exitCode << " not in the README";
+    for (const bool silent : {false, true}) {
+      SCOPED_TRACE(testing::Message() << c.name << (silent ? ", silent" : ""));
+      std::vector<std::u16string> arguments = c.arguments;
+      if (silent) arguments.push_back(u"-silent");
+      BootstrapperRun run(arguments);
+      c.arrange(run.world);
+      EXPECT_EQ(run.Execute(), c.exitCode);
+      EXPECT_TRUE(run.Programs().empty());
+      EXPECT_EQ(run.world.installer.uiLevelSetToNone, 0);
+      ASSERT_EQ(run.world.ui.shown.size(), silent ? 0u : 1u);
+      if (!silent) {
+        EXPECT_EQ(run.Box(0).text, Message(c.message));
+        EXPECT_EQ(run.Box(0).caption, Message(104));
+        EXPECT_EQ(run.Box(0).style, box::kIconError);
+      }
     }
   }
-}
-
-// The gate's refusal is the exit code; the version it read goes on to the
-// plug-in step, which on Windows 5.2 removes the installer's source hash.
-TEST(MainFlow, TheGateRefusesOrHandsItsVersionOn) {
-  const std::u16string sourceHash = u"C:\\Windows\\installer\\SourceHash" + std::u16string(kPluginProductCode);
-  const std::pair<OsVersion, std::vector<std::u16string>> passing[] = {{{5, 2, 2}, {sourceHash}}, {{6, 1, 0}, {}}};
-  for (const auto& [version, deleted] : passing) {
-    BootstrapperRun run({u"-silent"});
-    run.world.system.version = version;
-    EXPECT_EQ(run.Execute(), 0u);
-    EXPECT_EQ(run.world.files.deleted, deleted) << version.major << "." << version.minor;
-  }
-  BootstrapperRun run({});
-  run.world.system.version = OsVersion{5, 1, 1};
-  EXPECT_EQ(run.Execute(), 4u);
-  ASSERT_EQ(run.world.ui.shown.size(), 1u);
-  EXPECT_EQ(run.Box(0).text, Message(118));
-  EXPECT_EQ(run.world.installer.uiLevelSetToNone, 0);
 }
 
 TEST(MainFlow, HelpEndsTheRunWithZeroBeforeTheChecks) {

@@ -6,8 +6,6 @@
 
 #include "catalogue_text.h"
 #include "fake/fake_platform.h"
-#include "install/log_path.h"
-#include "restart/reboot_marker.h"
 
 namespace orvex {
 namespace {
@@ -88,6 +86,9 @@ TEST(VersionOrder, NumericFieldsWithOrdinalFallback) {
   for (const Case& c : cases) {
     EXPECT_EQ(OrderVersions(WideString(c.package), WideString(c.installed)), c.order)
         << "case " << (&c - cases);
+    // The order is the same read from either side.
+    EXPECT_EQ(OrderVersions(WideString(c.installed), WideString(c.package)), -c.order)
+        << "case " << (&c - cases) << " reversed";
   }
 }
 
@@ -127,66 +128,6 @@ TEST(VersionComparison, EachFailingStepShowsItsBoxEvenWhenSilentAndClosesTheHand
     EXPECT_TRUE(world.installer.openHandles.empty());
     EXPECT_EQ(world.installer.openOptions.size(), c.box == 133 || c.box == 134 ? 1u : 0u);
   }
-}
-
-TEST(InstallLogPath, PiecesAndTheMissingTmp) {
-  fake::FakeWorld world;
-  world.environment.variables[u"TMP"] = u"C:\\Users\\Иван Петров\\Temp\\";
-  WideString path;
-  EXPECT_EQ(BuildInstallLogPath(world.environment, world.ui, WideString(u"csp"), false, path), 0u);
-  EXPECT_EQ(fake::Text(path), u"C:\\Users\\Иван Петров\\Temp\\\\csp_2026-03-05-14-07-09.log");
-  EXPECT_EQ(world.environment.output, u"2026-03-05-14-07-09\n");
-
-  // Only TMP counts, and an empty one gives no directory: never success.
-  for (const bool empty : {false, true}) {
-    for (const bool silent : {false, true}) {
-      fake::FakeWorld missing;
-      missing.environment.variables.erase(u"TMP");
-      missing.environment.variables[u"TEMP"] = u"C:\\Temp";
-      if (empty) missing.environment.variables[u"TMP"] = u"";
-      // What the package search leaves behind: an empty value must not report it.
-      missing.environment.lastError = 2;
-      WideString kept(u"kept");
-      EXPECT_EQ(BuildInstallLogPath(missing.environment, missing.ui, WideString(u"csp"), silent, kept), 203u);
-      EXPECT_EQ(fake::Text(kept), u"kept");
-      EXPECT_EQ(missing.environment.output, u"");
-      ASSERT_EQ(missing.ui.shown.size(), silent ? 0u : 1u);
-      if (!silent) {
-        EXPECT_EQ(missing.ui.shown[0].text, Message(144));
-      }
-    }
-  }
-}
-
-TEST(RebootMarker, OnlyAKeyThatOpensIsAPendingRestart) {
-  for (const Status failure : {5u, 2u, 1018u}) {  // access denied, not found, key deleted
-    fake::FakeRegistry registry;
-    registry.keys.insert(kRebootMarkerKey);
-    registry.openStatus = failure;
-    bool pending = true;
-    EXPECT_EQ(QueryRebootMarker(registry, pending), failure);
-    EXPECT_FALSE(pending) << failure;
-  }
-}
-
-TEST(RebootMarker, CreateQueryRemoveInThe32BitView) {
-  fake::FakeRegistry registry;
-  bool pending = true;
-  EXPECT_EQ(QueryRebootMarker(registry, pending), 2u);
-  EXPECT_FALSE(pending);
-  EXPECT_EQ(CreateRebootMarker(registry), 0u);
-  EXPECT_EQ(CreateRebootMarker(registry), 0u);
-  EXPECT_EQ(QueryRebootMarker(registry, pending), 0u);
-  EXPECT_TRUE(pending);
-  EXPECT_EQ(RemoveRebootMarker(registry), 0u);
-  EXPECT_EQ(registry.keys, (std::set<std::u16string>{u"Software"}));
-  using Access = std::pair<std::u16string, std::uint32_t>;
-  EXPECT_EQ(registry.accesses, (std::vector<Access>{{u"open Software\\NeedBstrReboot", 0x20219},
-                                                    {u"create Software\\NeedBstrReboot", 0x2021F},
-                                                    {u"create Software\\NeedBstrReboot", 0x2021F},
-                                                    {u"open Software\\NeedBstrReboot", 0x20219},
-                                                    {u"delete Software\\NeedBstrReboot", 0x2021F},
-                                                    {u"view", 0x200}}));
 }
 
 }  // namespace

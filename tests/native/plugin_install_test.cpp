@@ -218,5 +218,36 @@ TEST(PluginMsiexec, FailuresShowTheirBoxUnlessSilentAndRunNothing) {
   }
 }
 
+TEST(RebootMarker, OnlyAKeyThatOpensIsAPendingRestart) {
+  for (const Status failure : {5u, 2u, 1018u}) {  // access denied, not found, key deleted
+    fake::FakeRegistry registry;
+    registry.keys.insert(kRebootMarkerKey);
+    registry.openStatus = failure;
+    bool pending = true;
+    EXPECT_EQ(QueryRebootMarker(registry, pending), failure);
+    EXPECT_FALSE(pending) << failure;
+  }
+}
+
+TEST(RebootMarker, CreateQueryRemoveInThe32BitView) {
+  fake::FakeRegistry registry;
+  bool pending = true;
+  EXPECT_EQ(QueryRebootMarker(registry, pending), 2u);
+  EXPECT_FALSE(pending);
+  EXPECT_EQ(CreateRebootMarker(registry), 0u);
+  EXPECT_EQ(CreateRebootMarker(registry), 0u);
+  EXPECT_EQ(QueryRebootMarker(registry, pending), 0u);
+  EXPECT_TRUE(pending);
+  EXPECT_EQ(RemoveRebootMarker(registry), 0u);
+  EXPECT_EQ(registry.keys, (std::set<std::u16string>{u"Software"}));
+  using Access = std::pair<std::u16string, std::uint32_t>;
+  EXPECT_EQ(registry.accesses, (std::vector<Access>{{u"open Software\\NeedBstrReboot", 0x20219},
+                                                    {u"create Software\\NeedBstrReboot", 0x2021F},
+                                                    {u"create Software\\NeedBstrReboot", 0x2021F},
+                                                    {u"open Software\\NeedBstrReboot", 0x20219},
+                                                    {u"delete Software\\NeedBstrReboot", 0x2021F},
+                                                    {u"view", 0x200}}));
+}
+
 }  // namespace
 }  // namespace orvex

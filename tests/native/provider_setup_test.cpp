@@ -7,6 +7,7 @@
 
 #include "catalogue_text.h"
 #include "fake/fake_platform.h"
+#include "install/log_path.h"
 
 namespace orvex {
 namespace {
@@ -123,6 +124,35 @@ TEST(ProviderSetup, MissingTmpRunsNothing) {
   EXPECT_TRUE(world.processes.commandLines.empty());
   ASSERT_EQ(world.ui.shown.size(), 1u);
   EXPECT_EQ(world.ui.shown[0].text, Message(144)) << "message 105 is not shown";
+}
+
+TEST(InstallLogPath, PiecesAndTheMissingTmp) {
+  fake::FakeWorld world;
+  world.environment.variables[u"TMP"] = u"C:\\Users\\Иван Петров\\Temp\\";
+  WideString path;
+  EXPECT_EQ(BuildInstallLogPath(world.environment, world.ui, WideString(u"csp"), false, path), 0u);
+  EXPECT_EQ(fake::Text(path), u"C:\\Users\\Иван Петров\\Temp\\\\csp_2026-03-05-14-07-09.log");
+  EXPECT_EQ(world.environment.output, u"2026-03-05-14-07-09\n");
+
+  // Only TMP counts, and an empty one gives no directory: never success.
+  for (const bool empty : {false, true}) {
+    for (const bool silent : {false, true}) {
+      fake::FakeWorld missing;
+      missing.environment.variables.erase(u"TMP");
+      missing.environment.variables[u"TEMP"] = u"C:\\Temp";
+      if (empty) missing.environment.variables[u"TMP"] = u"";
+      // What the package search leaves behind: an empty value must not report it.
+      missing.environment.lastError = 2;
+      WideString kept(u"kept");
+      EXPECT_EQ(BuildInstallLogPath(missing.environment, missing.ui, WideString(u"csp"), silent, kept), 203u);
+      EXPECT_EQ(fake::Text(kept), u"kept");
+      EXPECT_EQ(missing.environment.output, u"");
+      ASSERT_EQ(missing.ui.shown.size(), silent ? 0u : 1u);
+      if (!silent) {
+        EXPECT_EQ(missing.ui.shown[0].text, Message(144));
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -255,6 +255,7 @@ MUTATIONS = [  # what, the FAIL line it must give, the change
     ("certificate not 8-byte aligned", "FAIL certificate:", misaligned_certificate),
     ("a manifest that is not well-formed", "FAIL manifest: RT_MANIFEST 1: not well-formed",
      lambda pe: bytes(pe.write()).replace(b"</assembly>", b"</assemblx>")),
+    ("64 KiB appended", "FAIL size: file:", lambda pe: bytes(pe.write()) + bytes(65536)),
 ]
 
 

@@ -5,8 +5,9 @@
 // Every failure path of the main flow, and where a Wine test takes it:
 //   not an administrator (1)            native only: IsUserAnAdmin is always TRUE under Wine
 //   Windows version unreadable (2)      native only: Wine's GetVersionExW does not fail
-//   Windows too old (3-6)               OperatingSystemGate.RefusalsAndPassingNeighbours
-//   confirmation answered No (0)        Bootstrapper.ConfirmationByFlagsAnsweredNoEndsWithZero
+//   Windows the gate refuses (its       OperatingSystemGate.TheRealVersionDecides, one rule; each rule
+//     codes)                            natively
+//   confirmation answered No (0)        OperatingSystemGate.TheRealVersionDecides (a passing version)
 //   selection dialog cancelled (0)      SelectionDialog.CancelEscAndCloseBoxEndTheRunWithNothingInstalled
 //   provider's setup fails (its code,   ProviderSetup.FailingOrMissingSetupEndsTheRunWithItsCode
 //     a crash's 0xC0000005 included)

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "install/providers.h"
 #include "plugin_scenario.h"
 #include "resources/resource_ids.h"
 
@@ -111,22 +112,41 @@ std::wstring Answer(ProgramRun& run, const std::wstring& text, int answer) {
   return box->text;
 }
 
-const std::string kCsp = "csp\\Setup.exe -args \"/qb /Lv! <log> \" -noreboot -root";
-const std::string kUcsp = "ucsp\\Setup.exe -args \"/qb /Lv! <log> \" -noreboot -root";
+// A provider's setup as it runs without arguments of the administrator's.
+std::string SetupCall(const char16_t* subdirectory) {
+  return Utf8(reinterpret_cast<const wchar_t*>(subdirectory)) + "\\Setup.exe -args \"/qb /Lv! <log> \" -noreboot -root";
+}
+const std::string kCsp = SetupCall(u"csp");
+const std::string kUcsp = SetupCall(u"ucsp");
 
 struct FlowCase {
-  const wchar_t* arguments;
+  std::wstring arguments;
   const wchar_t* cspExit;
   const wchar_t* ucspExit;
   std::uint32_t question, closing;  // 0: no box
   std::vector<std::string> calls;
 };
 
+// Every provider of the table, asked for in the reverse of its order: each
+// runs, in the table's order, and the boxes are those of the whole set.
+FlowCase EveryProvider() {
+  FlowCase every{L"", nullptr, nullptr, 0, 0, {}};
+  InstallOptions options;
+  for (int id = kProviderCount - 1; id >= 0; --id) {
+    every.arguments += reinterpret_cast<const wchar_t*>(kProviders[id].selectSwitch) + std::wstring(L" ");
+    options.installProvider[id] = true;
+  }
+  for (const Provider& provider : kProviders) every.calls.push_back(SetupCall(provider.subdirectory));
+  every.question = TextsForProviders(options).confirmation;
+  every.closing = TextsForProviders(options).closing;
+  return every;
+}
+
 TEST(ProviderSetup, ProvidersRunInOrderWithTheirCommandLinesThenThePlugin) {
   const FlowCase cases[] = {
       {L"-csp", nullptr, nullptr, 102, 109, {kCsp}},
       {L"-ucsp", nullptr, nullptr, 122, 124, {kUcsp}},
-      {L"-ucsp -csp", nullptr, nullptr, 125, 127, {kCsp, kUcsp}},
+      EveryProvider(),
       // Exit codes that count as success go on like 0.
       {L"-csp -ucsp", L"1602", L"3", 125, 127, {kCsp, kUcsp}},
       {L"-csp -ucsp", L"4", L"8", 125, 127, {kCsp, kUcsp}},
@@ -142,7 +162,7 @@ TEST(ProviderSetup, ProvidersRunInOrderWithTheirCommandLinesThenThePlugin) {
   for (const FlowCase& c : cases) {
     SCOPED_TRACE(Utf8(c.arguments));
     RemovePlugin();
-    Scenario s(c.arguments, c.cspExit, c.ucspExit);
+    Scenario s(c.arguments.c_str(), c.cspExit, c.ucspExit);
     if (c.question != 0) Answer(s.run, Message(c.question), IDYES);
     if (c.closing != 0) Answer(s.run, Message(c.closing), IDOK);
     EXPECT_FALSE(s.run.WaitForBox().has_value()) << "no other box";
