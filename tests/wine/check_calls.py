@@ -31,8 +31,18 @@ def read_table():
 
 
 def catalogue():
-    text = open(os.path.join(HERE, "..", "..", "resources", "messages.inc"), encoding="utf-8").read()
-    return {n: m.replace("\\n", "\n") for n, m in re.findall(r'^ORVEX_MESSAGE\((\d+), \w+, "(.*)"\)$', text, re.M)}
+    """Message texts by number, and each box of the sets of providers by its
+    role (confirmation, restartQuestion, closing): the numbers of every set."""
+    root = os.path.join(HERE, "..", "..")
+    entries = re.findall(r'^ORVEX_MESSAGE\((\d+), (\w+), "(.*)"\)$',
+                         open(os.path.join(root, "resources", "messages.inc"), encoding="utf-8").read(), re.M)
+    messages = {n: m.replace("\\n", "\n") for n, _, m in entries}
+    number = {"kMsg" + name: n for n, name, _ in entries}
+    sets = re.findall(r"\{(kMsg\w+), (kMsg\w+), (kMsg\w+)\}\}",
+                      open(os.path.join(root, "install", "providers.cpp"), encoding="utf-8").read())
+    for role, index in ("confirmation", 0), ("restartQuestion", 1), ("closing", 2):
+        messages[role] = [number[texts[index]] for texts in sets]
+    return messages
 
 
 def image_range(program):
@@ -66,7 +76,8 @@ def matches(cell, value, messages):
         return False
     if cell[0] == "'":
         return glob(cell[1:-1], text, cut)
-    return any(text.startswith(messages[n]) or (cut and messages[n].startswith(text)) for n in cell[1:-1].split("|"))
+    wanted = [n for item in cell[1:-1].split("|") for n in (messages[item] if item.isalpha() else [item])]
+    return any(text.startswith(messages[n]) or (cut and messages[n].startswith(text)) for n in wanted)
 
 
 def check(program, group, log):
