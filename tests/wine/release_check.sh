@@ -2,12 +2,15 @@
 # scripts/release.sh with a throw-away self-signed certificate: uncommitted
 # changes are refused; the programs are signed and verify, the checksums
 # check, and without its signature each is the unsigned program RELEASE.txt
-# records; the signed 32-bit program shows its
-# help under Wine; a byte changed after signing fails the verification.
-#   release_check.sh SOURCE_DIR STATE_DIR ORVEX_LAUNCH_EXE OBJDUMP
+# records, and the unsigned 64-bit one is the same bytes as the tested
+# program, built elsewhere and earlier without SOURCE_DATE_EPOCH (a build
+# path or a time in the program would differ); the signed 32-bit program
+# shows its help under Wine; a byte changed after signing fails the
+# verification.
+#   release_check.sh SOURCE_DIR STATE_DIR ORVEX_LAUNCH_EXE OBJDUMP TESTED_64BIT_PROGRAM
 set -euo pipefail
 source "$(dirname "$0")/wine_common.sh"
-source_dir=$1 state=$2 launch=$3 objdump=$4
+source_dir=$1 state=$2 launch=$3 objdump=$4 tested=$5
 work=$(mktemp -d)
 export WINEPREFIX=$state/prefixes/release
 rm -rf "$WINEPREFIX"
@@ -42,6 +45,8 @@ for name in orvexplugin.exe orvexplugin-x64.exe; do
   osslsigncode remove-signature -in "$dist/$name" -out "$work/unsigned-$name" >/dev/null
   grep -qx "$(sha256sum <"$work/unsigned-$name" | cut -d' ' -f1)  $name" <<<"$info" || fail "unsigned $name is not in RELEASE.txt"
 done
+cmp "$work/unsigned-orvexplugin-x64.exe" "$tested" ||
+  fail "the released 64-bit program is not the tested one: $(sha256sum "$work/unsigned-orvexplugin-x64.exe" "$tested")"
 
 # A byte in the middle of the code, flipped after signing.
 cp "$dist/orvexplugin-x64.exe" "$work/changed.exe"
