@@ -7,19 +7,37 @@
 # path or a time in the program would differ); the signed 32-bit program
 # shows its help under Wine; a byte changed after signing fails the
 # verification.
-#   release_check.sh SOURCE_DIR STATE_DIR ORVEX_LAUNCH_EXE OBJDUMP TESTED_64BIT_PROGRAM
+# "make" does all but the last, which needs Wine's prefix, so that the
+# release is built while the prefix is made; "run" then runs the release in
+# STATE_DIR/release.
+#   release_check.sh make SOURCE_DIR STATE_DIR OBJDUMP TESTED_64BIT_PROGRAM
+#   release_check.sh run STATE_DIR ORVEX_LAUNCH_EXE
 set -euo pipefail
 source "$(dirname "$0")/wine_common.sh"
-source_dir=$1 state=$2 launch=$3 objdump=$4 tested=$5
-work=$(mktemp -d)
-export WINEPREFIX=$state/prefixes/release
-rm -rf "$WINEPREFIX"
-mkdir -p "$state/prefixes"
-cp -a "$state/template" "$WINEPREFIX"
-use_private_display
-trap '"$WINESERVER" -k 2>/dev/null || true; stop_private_display; rm -rf "$work"; [[ ${failed:-1} != 0 ]] || rm -rf "$WINEPREFIX"' EXIT
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
+
+if [[ $1 == run ]]; then
+  state=$2 launch=$3 dist=$2/release
+  export WINEPREFIX=$state/prefixes/release
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$state/prefixes"
+  cp -a "$state/template" "$WINEPREFIX"
+  use_private_display
+  trap '"$WINESERVER" -k 2>/dev/null || true; stop_private_display; [[ $failed != 0 ]] || rm -rf "$WINEPREFIX"' EXIT
+  # The program users get, signed, runs; the 64-bit one where this machine
+  # runs no 32-bit program.
+  signed=orvexplugin.exe
+  runs_32bit_programs || { signed=orvexplugin-x64.exe; echo "running the signed 64-bit program: no 32-bit one runs here"; }
+  output=$(timeout 120 "$WINE64" "$launch" "$(windows_path "$dist/$signed")" -help 2>&1 | tr -d '\r') || true
+  echo "$output"
+  [[ $output == *'--- box "Справка"'*$'\nexit code: 0'* ]] || fail "the signed program showed no help box or did not end with 0"
+  exit $failed
+fi
+
+source_dir=$2 state=$3 objdump=$4 tested=$5
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 mkdir -p "$work/repo/scripts"
 cp "$source_dir/scripts/release.sh" "$work/repo/scripts/"
@@ -32,7 +50,8 @@ export ORVEX_TEST_PASSWORD='pass word "with" $ and spaces'
 openssl req -x509 -newkey rsa:2048 -days 2 -subj "/CN=Orvex Release Test" -nodes -addext extendedKeyUsage=codeSigning \
   -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
 openssl pkcs12 -export -in "$work/cert.pem" -inkey "$work/key.pem" -passout env:ORVEX_TEST_PASSWORD -out "$work/cert.p12"
-dist=$work/dist
+dist=$state/release
+rm -rf "$dist"
 ORVEX_SIGN_PKCS12=$work/cert.p12 ORVEX_SIGN_PASSWORD=$ORVEX_TEST_PASSWORD \
   bash "$source_dir/scripts/release.sh" --allow-dirty --out "$dist" >"$work/log" 2>&1 || { cat "$work/log"; exit 1; }
 (cd "$dist" && sha256sum -c --quiet SHA256SUMS) || fail "SHA256SUMS does not check"
@@ -56,11 +75,4 @@ printf "\\$(printf %03o $(($(od -An -tu1 -j$at -N1 "$work/changed.exe") ^ 255)))
   dd of="$work/changed.exe" bs=1 seek=$at conv=notrunc status=none
 osslsigncode verify -CAfile "$work/cert.pem" -in "$work/changed.exe" >/dev/null 2>&1 && fail "a changed program verifies"
 
-# The program users get, signed, runs; the 64-bit one where this machine
-# runs no 32-bit program.
-signed=orvexplugin.exe
-runs_32bit_programs || { signed=orvexplugin-x64.exe; echo "running the signed 64-bit program: no 32-bit one runs here"; }
-output=$(timeout 120 "$WINE64" "$launch" "$(windows_path "$dist/$signed")" -help 2>&1 | tr -d '\r') || true
-echo "$output"
-[[ $output == *'--- box "Справка"'*$'\nexit code: 0'* ]] || fail "the signed program showed no help box or did not end with 0"
 exit $failed
