@@ -10,22 +10,24 @@ bash scripts/setup.sh
 
 start=$SECONDS
 logs=$(mktemp -d)
-background=""
-trap '[[ -z $background ]] || kill "$background" 2>/dev/null; rm -rf "$logs"' EXIT
+background=()
+trap '((${#background[@]} == 0)) || kill "${background[@]}" 2>/dev/null; rm -rf "$logs"' EXIT
 
 # Where Wine starts no 32-bit Windows program, the win32 preset's Wine tests
 # skip, and only its program is built: the static checks read it.
 win32_targets=()
 (source tests/wine/wine_common.sh && runs_32bit_programs) || win32_targets=(--target orvexplugin)
 
+# build PRESET: false when it fails; the output kept in $logs/build-PRESET.
 build() {
-  echo "=== build $1"
-  cmake --preset "$1" >/dev/null
-  if [[ $1 == win32 ]]; then
-    cmake --build --preset "$1" "${win32_targets[@]}"
-  else
-    cmake --build --preset "$1"
-  fi
+  {
+    cmake --preset "$1" >/dev/null &&
+      if [[ $1 == win32 ]]; then
+        cmake --build --preset "$1" "${win32_targets[@]}"
+      else
+        cmake --build --preset "$1"
+      fi
+  } >"$logs/build-$1" 2>&1
 }
 
 # test_preset PRESET: its tests, the output kept in $logs/PRESET.
@@ -40,24 +42,37 @@ test_preset() {
   ctest --preset "$1" -j"$jobs" "${repeat[@]}" >"$logs/$1" 2>&1 || true
 }
 
+# lane PRESET...: each built, then tested; a preset that does not build
+# leaves no test output, and counts as failed.
+lane() {
+  local preset
+  for preset in "$@"; do
+    build "$preset" && test_preset "$preset"
+  done
+}
+
 # The 64-bit program's Wine tests take longest and mostly wait: they run
-# while the other presets build and test.
-build win64
-test_preset win64 &
-background=$!
-for preset in native-asan fuzz win32; do
-  build "$preset"
-  test_preset "$preset"
-done
-wait "$background"
-background=""
+# while the other presets build and test, in two lanes that fill each
+# other's waits.
+echo "=== building and testing: win64, then its tests beside native-asan and fuzz, and win32"
+if build win64; then
+  test_preset win64 &
+  background+=($!)
+fi
+lane native-asan fuzz &
+background+=($!)
+lane win32 || true
+wait "${background[@]}" || true
+background=()
 
 failed=()
 passed_count=0 failed_count=0 skipped_count=0
 for preset in native-asan fuzz win32 win64; do
+  echo "=== build $preset"
+  cat "$logs/build-$preset" 2>/dev/null || true
   echo "=== test $preset"
-  cat "$logs/$preset"
-  summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$logs/$preset" | tail -1)
+  cat "$logs/$preset" 2>/dev/null || echo "no tests ran: the build failed"
+  summary=$(grep -sE 'tests passed, [0-9]+ tests failed out of [0-9]+' "$logs/$preset" | tail -1 || true)
   if [[ $summary =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
     # A skipped test (a machine that cannot run it) counts as neither.
     skipped=$(grep -c '(Skipped)$' "$logs/$preset" || true)
