@@ -53,15 +53,15 @@ lane() {
 
 # The 64-bit program's Wine tests take longest and mostly wait: they run
 # while the other presets build and test, in two lanes that fill each
-# other's waits.
+# other's waits, at a lower priority than the longest of those tests.
 echo "=== building and testing: win64, then its tests beside native-asan and fuzz, and win32"
 if build win64; then
   test_preset win64 &
   background+=($!)
 fi
-lane native-asan fuzz &
+(renice -n 10 "$BASHPID" >/dev/null; lane native-asan fuzz) &
 background+=($!)
-lane win32 || true
+(renice -n 10 "$BASHPID" >/dev/null; lane win32) || true
 wait "${background[@]}" || true
 background=()
 
