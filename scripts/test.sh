@@ -51,16 +51,16 @@ lane() {
   done
 }
 
-# The 64-bit program's build and Wine tests take longest, and the tests
-# mostly wait: the other presets build and test beside them, in two lanes
-# that fill each other's waits, at a lower priority.
-echo "=== building and testing: win64 and its tests, beside native-asan and fuzz, then win32"
-(renice -n 10 "$BASHPID" >/dev/null; lane native-asan fuzz) &
-background+=($!)
+# The 64-bit program's Wine tests take longest and mostly wait: they run
+# while the other presets build and test, in two lanes that fill each
+# other's waits, at a lower priority than the longest of those tests.
+echo "=== building and testing: win64, then its tests beside native-asan and fuzz, and win32"
 if build win64; then
   test_preset win64 &
   background+=($!)
 fi
+(renice -n 10 "$BASHPID" >/dev/null; lane native-asan fuzz) &
+background+=($!)
 (renice -n 10 "$BASHPID" >/dev/null; lane win32) || true
 wait "${background[@]}" || true
 background=()
