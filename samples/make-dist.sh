@@ -156,7 +156,7 @@ build_msi x86 "$stage/win32/orvexcom-win32.msi"
 # 32-bit, so that it runs on either kind of Windows; 64-bit where this
 # machine runs no 32-bit Linux program, so no 32-bit Windows one under Wine.
 stub_cc=i686-w64-mingw32-gcc
-/usr/lib/wine/wine --version >/dev/null 2>&1 || stub_cc=x86_64-w64-mingw32-gcc
+env -u WINELOADERNOEXEC /usr/lib/wine/wine --version >/dev/null 2>&1 || stub_cc=x86_64-w64-mingw32-gcc
 "$stub_cc" -municode -mwindows -static -Os -s \
     -o "$work/Setup.exe" "$here/setup_stub.c"
 for provider in "${providers[@]}"; do

@@ -33,8 +33,14 @@ done
 
 ORVEX_WINDOWS=64 source tests/wine/wine_common.sh
 bits=(64) not_measured="" repeated="" hold=""
-runs_32bit_programs && bits+=(32) ||
+if ! runs_32bit_programs; then
   not_measured="this machine's kernel runs no 32-bit Linux programs, so Wine starts no 32-bit Windows program"
+elif emulates_32bit; then
+  # Its timings would be the emulator's, not Windows'.
+  not_measured="here 32-bit Linux programs run under qemu's emulator, so its timings are not Windows timings"
+else
+  bits+=(32)
+fi
 [[ -z $not_measured ]] || say "the 32-bit program is not measured: $not_measured"
 
 say "setup and build"

@@ -7,13 +7,11 @@ namespace orvex::win32 {
 void LockDownDllSearch(ProcedureLookup lookup) noexcept {
   HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
   if (kernel == nullptr) return;
-  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
   // Windows 8 and later, or 7 with its update; older systems get the
   // narrower SetDllDirectoryW(""), which drops the current directory.
-  const auto setDefault = LookUp<SetDefaultDllDirectoriesFn>(lookup, kernel, "SetDefaultDllDirectories");
+  const auto setDefault = ORVEX_LOOK_UP(lookup, kernel, SetDefaultDllDirectories);
   if (setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
-  const auto setDirectory = LookUp<SetDllDirectoryFn>(lookup, kernel, "SetDllDirectoryW");
+  const auto setDirectory = ORVEX_LOOK_UP(lookup, kernel, SetDllDirectoryW);
   if (setDirectory != nullptr) setDirectory(L"");
 }
 
@@ -23,8 +21,7 @@ bool TerminateOnHeapCorruption(ProcedureLookup lookup) noexcept {
   // unknown (before Vista) the call fails harmlessly.
   HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
   if (kernel == nullptr) return false;
-  using HeapSetInformationFn = BOOL(WINAPI*)(HANDLE, HEAP_INFORMATION_CLASS, PVOID, SIZE_T);
-  const auto heapSetInformation = LookUp<HeapSetInformationFn>(lookup, kernel, "HeapSetInformation");
+  const auto heapSetInformation = ORVEX_LOOK_UP(lookup, kernel, HeapSetInformation);
   return heapSetInformation != nullptr &&
          heapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0) != FALSE;
 }

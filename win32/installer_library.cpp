@@ -7,10 +7,12 @@ namespace orvex::win32 {
 
 namespace {
 
+// Sets field to the function found; a field whose type is not the SDK's
+// declaration of that function fails to deduce.
 template <typename Function>
-bool Resolve(ProcedureLookup lookup, void* context, const char* name, Function& function) noexcept {
-  function = LookUp<Function>(lookup, context, name);
-  return function != nullptr;
+bool Resolve(Function& field, Function found) noexcept {
+  field = found;
+  return found != nullptr;
 }
 
 // Loaded once and kept for the life of the process, freed at exit.
@@ -30,16 +32,18 @@ FARPROC LookUpInModule(void* module, const char* name) noexcept {
 }
 
 bool ResolveInstallerFunctions(ProcedureLookup lookup, void* context, InstallerFunctions& f) noexcept {
-  Resolve(lookup, context, "MsiSourceListClearAllW", f.SourceListClearAll);
-  Resolve(lookup, context, "MsiSourceListSetInfoW", f.SourceListSetInfo);
+#define ORVEX_RESOLVE(field, function) Resolve(field, ORVEX_LOOK_UP(lookup, context, function))
+  ORVEX_RESOLVE(f.SourceListClearAll, MsiSourceListClearAllW);
+  ORVEX_RESOLVE(f.SourceListSetInfo, MsiSourceListSetInfoW);
   // No short cut: each pointer is set, to the function or to null.
-  bool required = Resolve(lookup, context, "MsiSetInternalUI", f.SetInternalUI);
-  required &= Resolve(lookup, context, "MsiQueryProductStateW", f.QueryProductState);
-  required &= Resolve(lookup, context, "MsiQueryFeatureStateW", f.QueryFeatureState);
-  required &= Resolve(lookup, context, "MsiGetProductInfoW", f.GetProductInfo);
-  required &= Resolve(lookup, context, "MsiOpenPackageExW", f.OpenPackageEx);
-  required &= Resolve(lookup, context, "MsiGetPropertyW", f.GetProperty);
-  required &= Resolve(lookup, context, "MsiCloseHandle", f.CloseHandle);
+  bool required = ORVEX_RESOLVE(f.SetInternalUI, MsiSetInternalUI);
+  required &= ORVEX_RESOLVE(f.QueryProductState, MsiQueryProductStateW);
+  required &= ORVEX_RESOLVE(f.QueryFeatureState, MsiQueryFeatureStateW);
+  required &= ORVEX_RESOLVE(f.GetProductInfo, MsiGetProductInfoW);
+  required &= ORVEX_RESOLVE(f.OpenPackageEx, MsiOpenPackageExW);
+  required &= ORVEX_RESOLVE(f.GetProperty, MsiGetPropertyW);
+  required &= ORVEX_RESOLVE(f.CloseHandle, MsiCloseHandle);
+#undef ORVEX_RESOLVE
   return required;
 }
 

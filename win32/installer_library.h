@@ -1,6 +1,12 @@
 #pragma once
 
 #include <windows.h>
+// Every msi.dll function is looked up, none imported: the declarations of
+// Windows Installer 3.0, which the oldest supported Windows may lack, are
+// needed for their types only.
+#ifndef _WIN32_MSI
+#define _WIN32_MSI 300
+#endif
 #include <msi.h>
 #include <msiquery.h>
 
@@ -12,15 +18,15 @@ namespace orvex::win32 {
 // the system directory. A static import would let an msi.dll planted beside
 // the program (a Downloads folder, say) run elevated.
 struct InstallerFunctions {
-  INSTALLUILEVEL(WINAPI* SetInternalUI)(INSTALLUILEVEL, HWND*) = nullptr;
-  INSTALLSTATE(WINAPI* QueryProductState)(LPCWSTR) = nullptr;
-  INSTALLSTATE(WINAPI* QueryFeatureState)(LPCWSTR, LPCWSTR) = nullptr;
-  UINT(WINAPI* GetProductInfo)(LPCWSTR, LPCWSTR, LPWSTR, LPDWORD) = nullptr;
-  UINT(WINAPI* OpenPackageEx)(LPCWSTR, DWORD, MSIHANDLE*) = nullptr;
-  UINT(WINAPI* GetProperty)(MSIHANDLE, LPCWSTR, LPWSTR, LPDWORD) = nullptr;
-  UINT(WINAPI* CloseHandle)(MSIHANDLE) = nullptr;
-  UINT(WINAPI* SourceListClearAll)(LPCWSTR, LPCWSTR, DWORD) = nullptr;
-  UINT(WINAPI* SourceListSetInfo)(LPCWSTR, LPCWSTR, MSIINSTALLCONTEXT, DWORD, LPCWSTR, LPCWSTR) = nullptr;
+  decltype(&::MsiSetInternalUI) SetInternalUI = nullptr;
+  decltype(&::MsiQueryProductStateW) QueryProductState = nullptr;
+  decltype(&::MsiQueryFeatureStateW) QueryFeatureState = nullptr;
+  decltype(&::MsiGetProductInfoW) GetProductInfo = nullptr;
+  decltype(&::MsiOpenPackageExW) OpenPackageEx = nullptr;
+  decltype(&::MsiGetPropertyW) GetProperty = nullptr;
+  decltype(&::MsiCloseHandle) CloseHandle = nullptr;
+  decltype(&::MsiSourceListClearAllW) SourceListClearAll = nullptr;
+  decltype(&::MsiSourceListSetInfoW) SourceListSetInfo = nullptr;
 };
 
 // Fills functions one by one through lookup. The source-list functions came

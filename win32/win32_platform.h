@@ -26,6 +26,12 @@ template <typename Function>
   return reinterpret_cast<Function>(reinterpret_cast<void*>(lookup(module, name)));
 }
 
+// The SDK's declaration of function gives both the name looked up and the
+// pointer type, so a wrong calling convention or parameter list cannot
+// compile: on the 32-bit program such a mismatch corrupts the stack.
+#define ORVEX_LOOK_UP(lookup, module, function) \
+  ::orvex::win32::LookUp<decltype(&::function)>(lookup, module, #function)
+
 class Win32Ui final : public Ui {
  public:
   int ShowMessageBox(const WideString& text, const WideString& caption, std::uint32_t style) noexcept override;

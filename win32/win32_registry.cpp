@@ -32,8 +32,7 @@ Status Win32Registry::DeleteUserSubkey(const char16_t* parent, std::uint32_t par
   if (opened != ERROR_SUCCESS) return static_cast<Status>(opened);
   unique_hkey key(raw);
   // RegDeleteKeyExW appeared with XP x64; advapi32 is loaded already.
-  using RegDeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
-  const auto deleteKeyEx = LookUp<RegDeleteKeyExFn>(lookup_, ::GetModuleHandleW(L"advapi32.dll"), "RegDeleteKeyExW");
+  const auto deleteKeyEx = ORVEX_LOOK_UP(lookup_, ::GetModuleHandleW(L"advapi32.dll"), RegDeleteKeyExW);
   const LONG status = deleteKeyEx != nullptr ? deleteKeyEx(key.get(), Wide(name), viewAccess, 0)
                                              : ::RegDeleteKeyW(key.get(), Wide(name));
   return static_cast<Status>(status);

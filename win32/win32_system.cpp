@@ -31,8 +31,7 @@ bool Win32SystemInfo::IsWindows64Bit() noexcept {
   return true;
 #else
   // IsWow64Process exists from XP SP2 on.
-  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  const auto isWow64Process = LookUp<IsWow64ProcessFn>(lookup_, ::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process");
+  const auto isWow64Process = ORVEX_LOOK_UP(lookup_, ::GetModuleHandleW(L"kernel32.dll"), IsWow64Process);
   BOOL wow64 = FALSE;
   return isWow64Process != nullptr && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
 #endif
