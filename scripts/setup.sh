@@ -85,7 +85,10 @@ add_backports_source() {
 
 emulate_32bit() {
   local installed=false
-  if [[ ! -e $registration ]] && env -u WINELOADERNOEXEC /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  # ORVEX_EMULATE_32BIT=1 registers the emulator anyway, to reproduce such
+  # a machine on one whose kernel runs 32-bit programs.
+  if [[ ! -e $registration && ${ORVEX_EMULATE_32BIT:-} != 1 ]] &&
+    env -u WINELOADERNOEXEC /usr/lib/wine/wine --version >/dev/null 2>&1; then
     echo "setup: 32-bit programs: the kernel runs them itself"
     return 0
   fi
