@@ -31,18 +31,11 @@ def read_table():
 
 
 def catalogue():
-    """Message texts by number, and each box of the sets of providers by its
-    role (confirmation, restartQuestion, closing): the numbers of every set."""
+    """Message texts by number."""
     root = os.path.join(HERE, "..", "..")
-    entries = re.findall(r'^ORVEX_MESSAGE\((\d+), (\w+), "(.*)"\)$',
+    entries = re.findall(r'^ORVEX_MESSAGE\((\d+), \w+, "(.*)"\)$',
                          open(os.path.join(root, "resources", "messages.inc"), encoding="utf-8").read(), re.M)
-    messages = {n: m.replace("\\n", "\n") for n, _, m in entries}
-    number = {"kMsg" + name: n for n, name, _ in entries}
-    sets = re.findall(r"\{(kMsg\w+), (kMsg\w+), (kMsg\w+)\}\}",
-                      open(os.path.join(root, "install", "providers.cpp"), encoding="utf-8").read())
-    for role, index in ("confirmation", 0), ("restartQuestion", 1), ("closing", 2):
-        messages[role] = [number[texts[index]] for texts in sets]
-    return messages
+    return {n: m.replace("\\n", "\n") for n, m in entries}
 
 
 def image_range(program):
@@ -76,7 +69,7 @@ def matches(cell, value, messages):
         return False
     if cell[0] == "'":
         return glob(cell[1:-1], text, cut)
-    wanted = [n for item in cell[1:-1].split("|") for n in (messages[item] if item.isalpha() else [item])]
+    wanted = cell[1:-1].split("|")
     return any(text.startswith(messages[n]) or (cut and messages[n].startswith(text)) for n in wanted)
 
 
