@@ -1,6 +1,11 @@
 #pragma once
 
-// The Win32 implementation of the platform interfaces, one file per concern.
+// The Win32 implementation of the platform interfaces: each class in its
+// win32_*.cpp file, but Power beside SystemInfo (win32_system.cpp), the
+// command line beside the message box (win32_ui.cpp), and Win32Ui's string
+// table and dialog in message_resources.cpp and selection_dialog.cpp; the
+// settings the entry makes first, and the system DLL loader, in
+// dll_search.cpp.
 
 #include <windows.h>
 
