@@ -2,34 +2,13 @@
 // letters or longer than MAX_PATH, a package file that is not a package, no
 // TMP, a restart that Windows refuses.
 //
-// Every failure path of the main flow, and where a Wine test takes it:
-//   not an administrator (1)            native only: IsUserAnAdmin is always TRUE under Wine
-//   Windows version unreadable (2)      native only: Wine's GetVersionExW does not fail
-//   Windows the gate refuses (its       OperatingSystemGate.TheRealVersionDecides, one rule; each rule
-//     codes)                            natively
-//   confirmation answered No (0)        OperatingSystemGate.TheRealVersionDecides (a passing version)
-//   selection dialog cancelled (0)      SelectionDialog.CancelEscAndCloseBoxEndTheRunWithNothingInstalled
-//   provider's setup fails (its code,   ProviderSetup.FailingOrMissingSetupEndsTheRunWithItsCode
-//     a crash's 0xC0000005 included)
-//   provider's setup cannot start (2/3) the same, and Bootstrapper.ProviderWithoutSetupProgramFailsWithTheStartError
-//   TMP missing or empty (203),         FailurePaths.MissingTmpStartsNoInstaller
-//     provider
-//   no package (232)                    PluginInstall.MissingPackage
-//   installed version unknown (131)     native only: Wine's MsiGetProductInfoW succeeds for every installed
-//                                       product (a missing DisplayVersion reads as empty)
-//   no package, product installed (139) PluginInstall.MissingPackage
-//   package cannot be opened (133)      FailurePaths.PackageThatIsNotAPackage
-//   package version unknown (134)       native only: Wine's MsiGetPropertyW does not fail on an open package
-//   current directory too long (206)    native only: Wine cannot start a program in a directory of 259
-//                                       characters or more (docs/testing.md, failure_paths)
-//   system directory unreadable (152)   native only: GetSystemDirectoryW does not fail
-//   msiexec fails (1603, other codes)   PluginInstall.FailureNamesTheLogUnlessTheUserChoseIt,
-//                                       FailurePaths.PackageThatIsNotAPackage, UnusualPaths.TmpLongerThanMaxPath
-//   same version, reinstall declined    PluginInstall.FreshInstallThenSameVersionAgain; msiexec's own Cancel is
-//     (1602)                            native only: Wine's msiexec /qb shows no progress window to cancel
-//   another installation (1618)         native only: Wine's msiexec ignores the _MSIExecute mutex
-//   restart refused (7)                 FailurePaths.RestartWithoutTheShutdownPrivilegeIsRefused
-//   restart declined (0)                PluginVersions.RestartIsRememberedAndOfferedByTheNextRun
+// The failure paths that Wine cannot bring about are tested natively only:
+// not an administrator (IsUserAnAdmin is always TRUE), an unreadable Windows
+// version or system directory (the calls do not fail), an installed version
+// or package version that cannot be read (Wine's Installer answers), a
+// current directory too long (Wine starts no program there), msiexec's own
+// Cancel (Wine's /qb shows no window to cancel) and 1618 (Wine's msiexec
+// ignores the _MSIExecute mutex).
 #include <windows.h>
 #include <msi.h>
 

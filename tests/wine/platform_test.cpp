@@ -190,6 +190,16 @@ TEST(Win32Platform, RegistryKeysInTheThirtyTwoBitView) {
     EXPECT_EQ(registry->DeleteUserSubkey(u"Software", kReadWrite32, u"OrvexPlatformTest", KEY_WOW64_32KEY), kMissing);
     cleared();
     EXPECT_EQ(registry->DeleteUserSubkey(u"NoSuchParent\\Below", kReadWrite32, u"X", KEY_WOW64_32KEY), kMissing);
+    // A key that cannot be created: the restart mark is not volatile, so it
+    // cannot go below a volatile key.
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\OrvexVolatile", 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &raw, nullptr), ERROR_SUCCESS);
+    RegCloseKey(raw);
+    cleared();
+    EXPECT_EQ(registry->CreateUserKey(u"Software\\OrvexVolatile\\Mark", kReadWrite32),
+              static_cast<Status>(ERROR_CHILD_MUST_BE_VOLATILE));
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\OrvexVolatile");
     EXPECT_EQ(OpenHandles(), handles);
   }
 }
