@@ -172,10 +172,10 @@ TEST(HelpText, BoxHasItsOwnCaptionAndInformationIconEvenWhenSilent) {
   options.silent = true;
   options.installProvider[kUcsp] = true;
   ShowHelp(ui, options);
-  ASSERT_EQ(ui.shown.size(), 1u);
-  EXPECT_EQ(ui.shown[0].caption, u"Справка");
-  EXPECT_EQ(ui.shown[0].style, box::kIconInformation);
-  EXPECT_EQ(ui.shown[0].text, ExpectedHelp(kHelpCommon, kHelpProviders, 1u << kUcsp));
+  ASSERT_EQ(ui.shown().size(), 1u);
+  EXPECT_EQ(ui.shown()[0].caption, u"Справка");
+  EXPECT_EQ(ui.shown()[0].style, box::kIconInformation);
+  EXPECT_EQ(ui.shown()[0].text, ExpectedHelp(kHelpCommon, kHelpProviders, 1u << kUcsp));
 }
 
 }  // namespace
