@@ -1,12 +1,10 @@
 #pragma once
 
 // The switches of both tables (app/switches.cpp, install/providers.cpp) as
-// the native tests and the command-line fuzz target walk them, and the one
-// model of each effect kind that both hold the parser to. A kind the model
-// does not know fails to compile here (-Wswitch).
+// the native tests and the command-line fuzz target walk them, so that a new
+// row is tried without a new test, and the options they reach as plain values.
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -68,23 +66,6 @@ struct AnySwitch {
 };
 
 [[nodiscard]] inline bool TakesValue(Effect effect) { return effect != Effect::kHelp && effect != Effect::kSetFlag; }
-
-// The field after a switch of this kind was given value.
-[[nodiscard]] inline std::u16string Apply(Effect effect, const std::u16string& field, const std::u16string& value) {
-  switch (effect) {
-    case Effect::kAppendSpacedValue:
-      return field + u" " + value + u" ";
-    case Effect::kAppendValueAndBlank:
-      return field + value + u" ";
-    case Effect::kSetValue:
-      return value;
-    case Effect::kHelp:
-    case Effect::kSetFlag:
-    case Effect::kConsumeValue:
-      return field;
-  }
-  std::abort();  // a value outside the enumeration
-}
 
 // The rows of kSwitches, then each provider's select and arguments switch.
 inline std::vector<AnySwitch> AllSwitches() {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <deque>
 #include <initializer_list>
+#include <iterator>
 #include <map>
 #include <set>
 #include <utility>
@@ -21,7 +22,8 @@ inline std::u16string Text(const WideString& text) { return std::u16string(text.
 
 // One effect on the system or the user, in the order of the run.
 struct Effect {
-  enum Kind { kBox, kDialog, kQuietInstaller, kSourceList, kRemoveFile, kRun, kCreateKey, kOpenKey, kDeleteKey, kRestart };
+  enum Kind { kBox, kDialog, kQuietInstaller, kSourceList, kRemoveFile, kRun, kCreateKey, kOpenKey, kDeleteKey,
+              kRestart };
   Kind kind;
   std::u16string text;      // a box's text, a source-list call, a path, a command line or a key
   std::u16string caption;   // a box's
@@ -31,23 +33,11 @@ struct Effect {
 using Trace = std::vector<Effect>;
 
 // Where a fake records; FakeWorld points all of its fakes at its one trace.
-class Recorder {
- public:
-  Recorder() = default;
-  Recorder(const Recorder&) = delete;
-  Recorder& operator=(const Recorder&) = delete;
-
+struct Recorder {
   std::vector<Effect> Of(Effect::Kind kind) const {
     std::vector<Effect> found;
-    for (const Effect& effect : *trace) {
-      if (effect.kind == kind) found.push_back(effect);
-    }
+    std::copy_if(trace->begin(), trace->end(), std::back_inserter(found), [&](auto& e) { return e.kind == kind; });
     return found;
-  }
-  std::vector<std::u16string> TextsOf(Effect::Kind kind) const {
-    std::vector<std::u16string> texts;
-    for (const Effect& effect : Of(kind)) texts.push_back(effect.text);
-    return texts;
   }
 
   Trace own;
@@ -292,7 +282,11 @@ class FakeProcesses final : public Processes, public Recorder {
     return result;
   }
 
-  std::vector<std::u16string> commandLines() const { return TextsOf(Effect::kRun); }
+  std::vector<std::u16string> commandLines() const {
+    std::vector<std::u16string> lines;
+    for (const Effect& run : Of(Effect::kRun)) lines.push_back(run.text);
+    return lines;
+  }
 
   std::deque<Status> results;  // exit codes of the next runs; 0 when empty
   bool startFails = false;     // results are then start errors, not exit codes
@@ -431,7 +425,8 @@ class FakePower final : public Power, public Recorder {
 // All the fakes of one run, wired together, recording into one trace.
 struct FakeWorld {
   FakeWorld() {
-    for (Recorder* recorder : std::initializer_list<Recorder*>{&ui, &files, &processes, &installer, &registry, &power}) {
+    for (Recorder* recorder : std::initializer_list<Recorder*>{&ui, &files, &processes, &installer, &registry,
+                                                               &power}) {
       recorder->trace = &trace;
     }
   }
@@ -441,9 +436,8 @@ struct FakeWorld {
   // The trace in short: each effect's kind and text, such as "run <command
   // line>" or "box <text>"; the kinds without text by their name alone.
   std::vector<std::u16string> Steps() const {
-    static const char16_t* const kNames[] = {u"box",     u"dialog",     u"quiet installer", u"sources", u"remove",
-                                             u"run",     u"create key", u"open key",        u"delete key",
-                                             u"restart"};
+    static const char16_t* const kNames[] = {u"box",    u"dialog", u"quiet", u"sources", u"remove",
+                                             u"run",    u"create", u"open",  u"delete",  u"restart"};
     std::vector<std::u16string> steps;
     for (const Effect& effect : trace) {
       steps.push_back(kNames[effect.kind] + (effect.text.empty() ? u"" : u" " + effect.text));
@@ -456,8 +450,6 @@ struct FakeWorld {
   std::set<Status> Given() const {
     std::set<Status> given(processes.results.begin(), processes.results.end());
     given.insert({installer.productInfoStatus, environment.systemDirectoryError, environment.currentDirectoryError});
-    for (const auto& [path, package] : installer.packages) given.insert({package.openStatus, package.propertyStatus});
-    given.erase(0);
     return given;
   }
 

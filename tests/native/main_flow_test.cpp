@@ -46,14 +46,14 @@ struct BootstrapperRun {
   }
 
   // The run's effects in order, in short: "box 103" by the message shown,
-  // "provider csp" and "plugin" for the programs run, the marker's key
-  // left out of its steps, the source list left to the plug-in's tests.
+  // "csp" or "plugin" for the program run by its directory or msiexec, the
+  // marker's key left out, the source list left to the plug-in's tests.
   Calls Outline() const {
     Calls outline;
     for (std::u16string step : world.Steps()) {
       if (step.rfind(u"sources ", 0) == 0) continue;
       if (step.rfind(u"run ", 0) == 0) {
-        step = step.rfind(u"run " + kMsiexec, 0) == 0 ? u"plugin" : u"provider " + step.substr(4, step.find(u'\\') - 4);
+        step = step.rfind(kMsiexec, 4) == 4 ? u"plugin" : step.substr(4, step.find(u'\\') - 4);
       }
       if (step.rfind(u"box ", 0) == 0) step = u"box " + Digits(MessageNumber(step.substr(4)));
       outline.push_back(step.substr(0, step.find(u" " + std::u16string(kRebootMarkerKey))));
@@ -79,54 +79,48 @@ struct FlagCase {
 
 const FlagCase kFlagCases[] = {
     {{}, 103, 110, 108, {u"plugin"}},
-    {{u"-csp"}, 102, 109, 107, {u"provider csp", u"plugin"}},
-    {{u"-ucsp"}, 122, 124, 123, {u"provider ucsp", u"plugin"}},
-    {{u"-ucsp", u"-csp"}, 125, 127, 126, {u"provider csp", u"provider ucsp", u"plugin"}},
+    {{u"-csp"}, 102, 109, 107, {u"csp", u"plugin"}},
+    {{u"-ucsp"}, 122, 124, 123, {u"ucsp", u"plugin"}},
+    {{u"-ucsp", u"-csp"}, 125, 127, 126, {u"csp", u"ucsp", u"plugin"}},
 };
 
-TEST(MainFlow, QuestionByFlagsAnsweredNoInstallsNothing) {
+// Answered No; answered Yes without a pending restart, with one, and with
+// one kept by -norestart.
+TEST(MainFlow, EverySetOfProvidersAsksInstallsInOrderAndClosesOrOffersTheRestart) {
   std::set<unsigned> sets;
   for (const FlagCase& c : kFlagCases) {
-    SCOPED_TRACE(c.question);
     unsigned set = 0;
     for (int id = 0; id < kProviderCount; ++id) {
       set |= std::count(c.arguments.begin(), c.arguments.end(), kProviders[id].selectSwitch) != 0 ? 1u << id : 0;
     }
     sets.insert(set);
-    BootstrapperRun run(c.arguments);
-    run.world.ui.answers = {box::kIdNo};
-    EXPECT_EQ(run.Execute(), 0u);
-    EXPECT_EQ(run.Outline(), (Calls{u"quiet installer", u"box " + Digits(c.question)}));
-    EXPECT_EQ(run.Box(0).caption, Message(104));
-    EXPECT_EQ(run.Box(0).style, box::kYesNo);
-  }
-  EXPECT_EQ(sets.size(), kProviderSetCount) << "every set of providers has its case in kFlagCases";
-}
-
-// Without a pending restart, with one, and with one kept by -norestart.
-TEST(MainFlow, InstallsInOrderThenClosesOrOffersTheRestartByFlags) {
-  for (const FlagCase& c : kFlagCases) {
-    for (const int scenario : {0, 1, 2}) {
+    for (const int scenario : {0, 1, 2, 3}) {
       SCOPED_TRACE(testing::Message() << c.question << " scenario " << scenario);
       std::vector<std::u16string> arguments = c.arguments;
       if (scenario == 2) arguments.push_back(u"-norestart");
       BootstrapperRun run(arguments);
-      if (scenario != 0) run.MarkRestartPending();
+      if (scenario == 1 || scenario == 2) run.MarkRestartPending();
+      if (scenario == 3) run.world.ui.answers = {box::kIdNo};
       EXPECT_EQ(run.Execute(), 0u);
-      Calls expected{u"quiet installer", u"box " + Digits(c.question)};
-      expected.insert(expected.end(), c.installs.begin(), c.installs.end());
-      expected.push_back(u"open key");
+      Calls expected{u"quiet", u"box " + Digits(c.question)};  // the installer silenced before the question
+      if (scenario != 3) {
+        expected.insert(expected.end(), c.installs.begin(), c.installs.end());
+        expected.push_back(u"open");
+      }
       if (scenario == 1) {  // removed before the question
-        expected.insert(expected.end(), {u"delete key", u"box " + Digits(c.restartQuestion), u"restart"});
-      } else {
+        expected.insert(expected.end(), {u"delete", u"box " + Digits(c.restartQuestion), u"restart"});
+      } else if (scenario != 3) {
         expected.push_back(u"box " + Digits(c.closing));
       }
       EXPECT_EQ(run.Outline(), expected);
       EXPECT_EQ(run.RestartPending(), scenario == 2);
-      EXPECT_EQ(run.Box(1).caption, Message(104));
-      EXPECT_EQ(run.Box(1).style, scenario == 1 ? box::kYesNo | box::kIconExclamation : box::kOk);
+      for (const fake::Effect& shown : run.world.ui.shown()) EXPECT_EQ(shown.caption, Message(104));
+      EXPECT_EQ(run.Box(0).style, box::kYesNo);
+      EXPECT_EQ(run.world.ui.shown().back().style,
+                scenario == 3 ? box::kYesNo : scenario == 1 ? box::kYesNo | box::kIconExclamation : box::kOk);
     }
   }
+  EXPECT_EQ(sets.size(), kProviderSetCount) << "every set of providers has its case in kFlagCases";
 }
 
 struct RestartCase {
@@ -136,19 +130,18 @@ struct RestartCase {
   bool privilegeHeld;
   bool restartSucceeds;
   std::uint32_t exitCode;
-  bool restartCalled;
-  bool failureBox;
+  Calls last;  // after the question, or after the mark's removal under -silent
 };
 
 TEST(MainFlow, RestartAnswersAndFailures) {
   const RestartCase cases[] = {
-      {"agreed", false, box::kIdYes, true, true, 0, true, false},
-      {"declined", false, box::kIdNo, true, true, 0, false, false},
-      {"box not shown counts as declined", false, 0, true, true, 0, false, false},
-      {"agreed, request refused", false, box::kIdYes, true, false, kExitRestartFailed, true, true},
-      {"agreed, no shutdown privilege: nothing asked", false, box::kIdYes, false, true, kExitRestartFailed, false, true},
-      {"silent restarts unasked", true, 0, true, true, 0, true, false},
-      {"silent, request refused", true, 0, true, false, kExitRestartFailed, true, false},
+      {"agreed", false, box::kIdYes, true, true, 0, {u"restart"}},
+      {"declined", false, box::kIdNo, true, true, 0, {}},
+      {"box not shown counts as declined", false, 0, true, true, 0, {}},
+      {"agreed, request refused", false, box::kIdYes, true, false, kExitRestartFailed, {u"restart", u"box 111"}},
+      {"agreed, no privilege: nothing asked", false, box::kIdYes, false, true, kExitRestartFailed, {u"box 111"}},
+      {"silent restarts unasked", true, 0, true, true, 0, {u"restart"}},
+      {"silent, request refused", true, 0, true, false, kExitRestartFailed, {u"restart"}},
   };
   for (const RestartCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -158,14 +151,11 @@ TEST(MainFlow, RestartAnswersAndFailures) {
     run.world.power.privilegeHeld = c.privilegeHeld;
     run.world.ui.answers = {box::kIdYes, c.answer};
     EXPECT_EQ(run.Execute(), c.exitCode);
-    Calls expected = c.silent ? Calls{u"quiet installer", u"plugin", u"open key", u"delete key"}
-                              : Calls{u"quiet installer", u"box 103", u"plugin", u"open key", u"delete key", u"box 108"};
-    if (c.restartCalled) expected.push_back(u"restart");
-    if (c.failureBox) expected.push_back(u"box 111");
+    Calls expected = c.silent ? Calls{u"quiet", u"plugin", u"open", u"delete"}
+                              : Calls{u"quiet", u"box 103", u"plugin", u"open", u"delete", u"box 108"};
+    expected.insert(expected.end(), c.last.begin(), c.last.end());
     EXPECT_EQ(run.Outline(), expected) << "the mark removed before the question";
-    if (c.failureBox) {
-      EXPECT_EQ(run.Box(2).style, box::kOk);
-    }
+    EXPECT_TRUE(c.last.empty() || c.last.back() != u"box 111" || run.world.ui.shown().back().style == box::kOk);
   }
 }
 
@@ -176,17 +166,11 @@ TEST(MainFlow, SilentOnWindows52AsksNothingAndRemovesTheSourceHashBeforeMsiexec)
   BootstrapperRun run({u"-silent", u"-csp", u"-ucsp"});
   run.world.system.version = OsVersion{5, 2, 2};
   EXPECT_EQ(run.Execute(), 0u);
-  EXPECT_EQ(run.Outline(), (Calls{u"quiet installer", u"provider csp", u"provider ucsp",
+  EXPECT_EQ(run.Outline(), (Calls{u"quiet", u"csp", u"ucsp",
                                   u"remove C:\\Windows\\installer\\SourceHash" + std::u16string(kPluginProductCode),
-                                  u"plugin", u"open key"}));
+                                  u"plugin", u"open"}));
 }
 
-TEST(MainFlow, AQuestionThatCannotBeShownGoesOn) {
-  BootstrapperRun run({});
-  run.world.ui.answers = {0};
-  EXPECT_EQ(run.Execute(), 0u);
-  EXPECT_EQ(run.Outline(), (Calls{u"quiet installer", u"box 103", u"plugin", u"open key", u"box 110"}));
-}
 
 struct ProviderFailureCase {
   std::vector<std::u16string> arguments;
@@ -197,10 +181,10 @@ struct ProviderFailureCase {
 
 TEST(MainFlow, AProviderFailureEndsTheRunWithItsStatus) {
   const ProviderFailureCase cases[] = {
-      {{u"-csp", u"-ucsp"}, {1603}, 1603, {u"quiet installer", u"box 125", u"provider csp", u"box 105"}},
+      {{u"-csp", u"-ucsp"}, {1603}, 1603, {u"quiet", u"box 125", u"csp", u"box 105"}},
       {{u"-csp", u"-ucsp"}, {0, 3010}, 3010,
-       {u"quiet installer", u"box 125", u"provider csp", u"provider ucsp", u"box 105"}},
-      {{u"-ucsp"}, {2}, 2, {u"quiet installer", u"box 122", u"provider ucsp", u"box 105"}},
+       {u"quiet", u"box 125", u"csp", u"ucsp", u"box 105"}},
+      {{u"-ucsp"}, {2}, 2, {u"quiet", u"box 122", u"ucsp", u"box 105"}},
   };
   for (const ProviderFailureCase& c : cases) {
     SCOPED_TRACE(c.exitCode);
@@ -240,7 +224,7 @@ TEST(MainFlow, PluginFailureReportsStatusAndExistingLog) {
     if (c.logExists) run.world.files.existing.insert(log);
     run.MarkRestartPending();
     EXPECT_EQ(run.Execute(), c.status);
-    Calls expected{u"quiet installer", u"box 103", u"plugin", u"box 106"};
+    Calls expected{u"quiet", u"box 103", u"plugin", u"box 106"};
     if (c.expectedTail.empty()) expected.pop_back();
     if (c.silent) expected.erase(expected.begin() + 1);
     EXPECT_EQ(run.Outline(), expected) << "no restart after a failure, nor a look at the mark";
@@ -271,6 +255,7 @@ TEST(MainFlow, RefusalsEndWithTheirDocumentedExitCode) {
        },
        1, 101},
       {"the gate's refusal", {}, [](fake::FakeWorld& w) { w.system.version = OsVersion{5, 1, 1}; }, 4, 118},
+      {"the version unreadable", {}, [](fake::FakeWorld& w) { w.system.versionAvailable = false; }, 2, 121},
   };
   for (const RefusalCase& c : cases) {
     for (const bool silent : {false, true}) {
@@ -280,8 +265,9 @@ TEST(MainFlow, RefusalsEndWithTheirDocumentedExitCode) {
       BootstrapperRun run(arguments);
       c.arrange(run.world);
       EXPECT_EQ(run.Execute(), c.exitCode);
-      EXPECT_EQ(run.Outline(), silent ? Calls{} : Calls{u"box " + Digits(c.message)});
+      ASSERT_EQ(run.Outline().size(), silent ? 0u : 1u) << "nothing but the box";
       if (!silent) {
+        EXPECT_EQ(run.Box(0).text, Message(c.message));
         EXPECT_EQ(run.Box(0).caption, Message(104));
         EXPECT_EQ(run.Box(0).style, box::kIconError);
       }
@@ -289,21 +275,24 @@ TEST(MainFlow, RefusalsEndWithTheirDocumentedExitCode) {
   }
 }
 
+// The help box, with its own caption and icon, even under -silent.
 TEST(MainFlow, HelpEndsTheRunWithZeroBeforeTheChecks) {
-  BootstrapperRun run({u"-csp", u"-?"});
+  BootstrapperRun run({u"-csp", u"-silent", u"-?"});
   run.world.system.admin = false;
   EXPECT_EQ(run.Execute(), 0u);
   ASSERT_EQ(run.Outline(), Calls{u"box 0"}) << "the help box, no message of the catalogue, alone";
   EXPECT_EQ(run.Box(0).caption, u"Справка");
+  EXPECT_EQ(run.Box(0).style, box::kIconInformation);
   EXPECT_NE(run.Box(0).text.find(u"-cspargs"), std::u16string::npos);
 }
 
-TEST(MainFlow, AnEmptyTailLeavesTheCommandLineUnread) {
+TEST(MainFlow, AnEmptyTailLeavesTheCommandLineUnreadAndAnUnshownQuestionGoesOn) {
   BootstrapperRun run({u"-garbage"});
   run.tail.clear();
+  run.world.ui.answers = {0};
   EXPECT_EQ(run.Execute(), 0u);
   EXPECT_EQ(run.world.commandLine.splits, 0);
-  EXPECT_EQ(run.Outline(), (Calls{u"quiet installer", u"box 103", u"plugin", u"open key", u"box 110"}));
+  EXPECT_EQ(run.Outline(), (Calls{u"quiet", u"box 103", u"plugin", u"open", u"box 110"}));
 }
 
 struct DialogCase {
@@ -314,17 +303,14 @@ struct DialogCase {
 
 TEST(MainFlow, SelectionDialogOnlyWithCspAndNotSilentAndItsCancelEndsTheRun) {
   const DialogCase cases[] = {
-      {{u"-csp", u"-selectDlg"}, false,
-       {u"quiet installer", u"box 102", u"dialog", u"provider csp", u"plugin", u"open key", u"box 109"}},
+      {{u"-csp", u"-selectDlg"}, false, {u"quiet", u"box 102", u"dialog", u"csp", u"plugin", u"open", u"box 109"}},
       {{u"-selectDlg", u"-csp", u"-ucsp"}, false,
-       {u"quiet installer", u"box 125", u"dialog", u"provider csp", u"provider ucsp", u"plugin", u"open key",
-        u"box 127"}},
-      {{u"-csp", u"-selectDlg"}, true, {u"quiet installer", u"box 102", u"dialog"}},
-      {{u"-selectDlg"}, true, {u"quiet installer", u"box 103", u"plugin", u"open key", u"box 110"}},
-      {{u"-ucsp", u"-selectDlg"}, true,
-       {u"quiet installer", u"box 122", u"provider ucsp", u"plugin", u"open key", u"box 124"}},
-      {{u"-csp", u"-selectDlg", u"-silent"}, true, {u"quiet installer", u"provider csp", u"plugin", u"open key"}},
-      {{u"-csp"}, true, {u"quiet installer", u"box 102", u"provider csp", u"plugin", u"open key", u"box 109"}},
+       {u"quiet", u"box 125", u"dialog", u"csp", u"ucsp", u"plugin", u"open", u"box 127"}},
+      {{u"-csp", u"-selectDlg"}, true, {u"quiet", u"box 102", u"dialog"}},
+      {{u"-selectDlg"}, true, {u"quiet", u"box 103", u"plugin", u"open", u"box 110"}},
+      {{u"-ucsp", u"-selectDlg"}, true, {u"quiet", u"box 122", u"ucsp", u"plugin", u"open", u"box 124"}},
+      {{u"-csp", u"-selectDlg", u"-silent"}, true, {u"quiet", u"csp", u"plugin", u"open"}},
+      {{u"-csp"}, true, {u"quiet", u"box 102", u"csp", u"plugin", u"open", u"box 109"}},
   };
   for (const DialogCase& c : cases) {
     SCOPED_TRACE(&c - cases);
@@ -343,8 +329,8 @@ TEST(MainFlow, EveryStepGetsTheOptionsAsParsed) {
             (Calls{u"csp\\Setup.exe -args \"/Lv! \"\"\"C:\\Temp\\csp_2026-03-05-14-07-09.log\"\"\" /qn \" -noreboot "
                    u"-root -silent -reinstall",
                    u"ucsp\\Setup.exe -args \"/qb /l*v x \" -noreboot -root -silent -reinstall",
-                   kMsiexec + u"/i \"D:\\dist\\x64\\orvexcom-x64.msi\" /Lv! "
-                              u"\"C:\\Temp\\orvexcom-x64.msi_2026-03-05-14-07-09.log\" REBOOT=R  /qb ADDNPORVEX=1 A=1 "}));
+                   kMsiexec + u"/i \"D:\\dist\\x64\\orvexcom-x64.msi\" /Lv! \"C:\\Temp\\orvexcom-x64.msi_"
+                              u"2026-03-05-14-07-09.log\" REBOOT=R  /qb ADDNPORVEX=1 A=1 "}));
 }
 
 }  // namespace

@@ -48,24 +48,5 @@ TEST(OperatingSystemGate, RefusesOldSystemsAndMissingServicePacks) {
   }
 }
 
-TEST(OperatingSystemGate, AFailedVersionQueryEndsWithTwo) {
-  for (const bool silent : {false, true}) {
-    fake::FakeSystemInfo system;
-    fake::FakeUi ui;
-    system.versionAvailable = false;
-    InstallOptions options;
-    options.silent = silent;
-    OsVersion read;
-    const std::uint32_t result = CheckOperatingSystem(system, ui, options, read);
-    EXPECT_EQ(result, 2u);
-    readme::ExpectDocumentedExitCode(result);
-    ASSERT_EQ(ui.shown().size(), silent ? 0u : 1u);
-    if (!silent) {
-      EXPECT_EQ(ui.shown()[0].text, Message(121));
-      EXPECT_EQ(ui.shown()[0].style, box::kIconError);
-    }
-  }
-}
-
 }  // namespace
 }  // namespace orvex
