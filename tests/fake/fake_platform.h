@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <deque>
-#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <set>
@@ -424,12 +423,7 @@ class FakePower final : public Power, public Recorder {
 
 // All the fakes of one run, wired together, recording into one trace.
 struct FakeWorld {
-  FakeWorld() {
-    for (Recorder* recorder : std::initializer_list<Recorder*>{&ui, &files, &processes, &installer, &registry,
-                                                               &power}) {
-      recorder->trace = &trace;
-    }
-  }
+  FakeWorld() { ui.trace = files.trace = processes.trace = installer.trace = registry.trace = power.trace = &trace; }
   FakeWorld(const FakeWorld&) = delete;
   FakeWorld& operator=(const FakeWorld&) = delete;
 
