@@ -46,13 +46,6 @@ inline Snapshot Take(ParseOutcome outcome, const InstallOptions& options) {
   return snapshot;
 }
 
-// The index in Snapshot::flags of whether provider id was asked for.
-inline std::size_t AskedFlag(int id) {
-  std::size_t rowFlags = 0;
-  for (std::size_t index = 0; index < kSwitchCount; ++index) rowFlags += kSwitches[index].flag != nullptr ? 1 : 0;
-  return rowFlags + static_cast<std::size_t>(id);
-}
-
 inline constexpr std::size_t kNowhere = static_cast<std::size_t>(-1);
 
 // A switch of either table, the provider it needs asked for first, and

@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     InstallOptions extended;
     const walk::Snapshot after = Parse(longer, extended);
     const bool counts =
-        s.effect != orvex::Effect::kHelp && (s.needs == orvex::kNoProvider || parsed.flags[walk::AskedFlag(s.needs)]);
+        s.effect != orvex::Effect::kHelp && (s.needs == orvex::kNoProvider || options.installProvider[s.needs]);
     walk::Snapshot expected = parsed;
     if (!counts) {
       expected.outcome = ParseOutcome::kShowHelp;

@@ -31,7 +31,6 @@
 #include "install/provider_setup.h"
 #include "install/providers.h"
 #include "resources/message_ids.h"
-#include "restart/reboot_marker.h"
 
 namespace {
 
@@ -162,8 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (logPath.Length() != 0) FUZZ_CHECK(Has(line, u"/Lv! \"" + orvex::fuzz::Text(logPath) + u"\""));
     }
     CheckRun(s, world, orvex::fuzz::Text(logPath));
-    bool pending = false;
-    (void)orvex::QueryRebootMarker(world.registry, pending);
+    const bool pending = !world.registry.Of(orvex::fake::Effect::kCreateKey).empty();
     FUZZ_CHECK(pending == (ran && !s.startFails && IsRestartCode(s.exitCode)));
     if (pending) FUZZ_CHECK(status == 0);
     FUZZ_CHECK(world.files.Of(orvex::fake::Effect::kRemoveFile).size() == (ran && s.windows52 ? 1u : 0u));

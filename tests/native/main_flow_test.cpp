@@ -174,19 +174,21 @@ struct ProviderFailureCase {
   std::deque<Status> results;
   std::uint32_t exitCode;
   Calls outline;
+  bool tmpUnset = false;  // then the provider's log path cannot be made
 };
 
 TEST(MainFlow, AProviderFailureEndsTheRunWithItsStatus) {
   const ProviderFailureCase cases[] = {
       {{u"-csp", u"-ucsp"}, {1603}, 1603, {u"quiet", u"box 125", u"csp", u"box 105"}},
-      {{u"-csp", u"-ucsp"}, {0, 3010}, 3010,
-       {u"quiet", u"box 125", u"csp", u"ucsp", u"box 105"}},
+      {{u"-csp", u"-ucsp"}, {0, 3010}, 3010, {u"quiet", u"box 125", u"csp", u"ucsp", u"box 105"}},
       {{u"-ucsp"}, {2}, 2, {u"quiet", u"box 122", u"ucsp", u"box 105"}},
+      {{u"-csp"}, {}, 203, {u"quiet", u"box 102", u"box 144"}, true},
   };
   for (const ProviderFailureCase& c : cases) {
     SCOPED_TRACE(c.exitCode);
     BootstrapperRun run(c.arguments);
     run.world.processes.results = c.results;
+    if (c.tmpUnset) run.world.environment.variables.erase(u"TMP");
     EXPECT_EQ(run.Execute(), c.exitCode);
     EXPECT_EQ(run.Outline(), c.outline) << "the provider's own failure box last";
   }
