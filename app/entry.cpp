@@ -10,7 +10,8 @@
 #include "win32/win32_platform.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandTail, int) {
-  orvex::win32::TerminateOnHeapCorruption();
+  // Without the option (before Vista) the run goes on as before.
+  (void)orvex::win32::TerminateOnHeapCorruption();
   orvex::win32::LockDownDllSearch();
 
   orvex::win32::Win32Ui ui;

@@ -91,10 +91,12 @@ std::uint32_t Run::InstallProviders() noexcept {
 
 std::uint32_t Run::Finish(const RunTexts& texts) noexcept {
   bool restartPending = false;
+  // Any failure to open the mark counts as no mark.
   (void)QueryRebootMarker(platform_.registry, restartPending);
 
   if (restartPending && !options_.noRestart) {
-    // Removed before asking: a declined restart is not offered again.
+    // Removed before asking: a declined restart is not offered again. A mark
+    // that cannot go does not keep the restart from being offered.
     (void)RemoveRebootMarker(platform_.registry);
     // A box that cannot be shown answers 0, which declines the restart.
     if (Show(texts.restartQuestion, box::kYesNo | box::kIconExclamation, box::kIdYes) != box::kIdYes) return 0;

@@ -6,28 +6,12 @@ namespace orvex {
 
 namespace {
 
-// Closes the package handle on every path.
-class PackageHandle {
- public:
-  explicit PackageHandle(Installer& installer) noexcept : installer_(installer) {}
-  PackageHandle(const PackageHandle&) = delete;
-  PackageHandle& operator=(const PackageHandle&) = delete;
-  ~PackageHandle() {
-    if (open_) (void)installer_.CloseHandle(handle_);
-  }
-
-  [[nodiscard]] Status Open(const WideString& path) noexcept {
-    const Status status = installer_.OpenPackage(path, msi::kOpenIgnoringMachineState, handle_);
-    open_ = status == 0;
-    return status;
-  }
-  [[nodiscard]] InstallerHandle get() const noexcept { return handle_; }
-
- private:
-  Installer& installer_;
-  InstallerHandle handle_ = 0;
-  bool open_ = false;
+// Closes the package handle on every path; its status changes nothing.
+struct PackageCloser {
+  Installer* installer = nullptr;
+  void operator()(InstallerHandle handle) const noexcept { (void)installer->CloseHandle(handle); }
 };
+using PackageHandle = UniqueResource<InstallerHandle, PackageCloser>;
 
 // One dotted field as an unsigned 32-bit number; false when it is empty,
 // holds anything but ASCII digits, or does not fit.
@@ -154,9 +138,10 @@ Status ComparePackageVersion(Platform& platform, const WideString& productCode, 
     return status;
   }
 
-  PackageHandle package(installer);
-  status = package.Open(path);
+  PackageHandle package(PackageCloser{&installer});
+  status = installer.OpenPackage(path, msi::kOpenIgnoringMachineState, *package.put());
   if (status != 0) {
+    (void)package.release();  // no package was opened
     (void)ShowEvenIfSilent(platform.ui, InstallError(kMsgPackageUnopenable));
     return status;
   }

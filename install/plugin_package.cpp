@@ -151,6 +151,8 @@ Status InstallPluginPackage(Platform& platform, const InstallOptions& options, c
   // Only msiexec's own exit code asks for a restart, never a failed start.
   if (exitCodeRead &&
       (status == kStatusRebootInitiated || status == kStatusRebootRequired || status == kStatusRestartRequired)) {
+    // The installation succeeded; a mark that cannot be made costs only the
+    // offer of a restart.
     (void)CreateRebootMarker(platform.registry);
     return 0;
   }

@@ -4,7 +4,7 @@
 
 namespace orvex {
 
-const Provider kProviders[kProviderCount] = {
+constexpr Provider kProviders[kProviderCount] = {
     {u"csp", u"-csp", u"-CSPArgs",
      u"  -cspargs \"<args>\"\tдополнителные параметры\n\t\t\tкомандной строки (<args>) для\n\t\t\tвызова msiexec /i "
      u"при установке\n\t\t\tпакета MSI Велтон CSP\n"},
@@ -14,6 +14,17 @@ const Provider kProviders[kProviderCount] = {
 };
 
 namespace {
+
+// The first provider without its row, kProviderCount when each has one: a
+// row left out would otherwise compile as an empty one.
+constexpr int FirstProviderWithoutRow() noexcept {
+  for (int id = 0; id < kProviderCount; ++id) {
+    if (kProviders[id].subdirectory == nullptr) return id;
+  }
+  return kProviderCount;
+}
+// On failure the compiler shows the provider's id on the left of the comparison.
+static_assert(FirstProviderWithoutRow() == kProviderCount, "a provider has no row in kProviders");
 
 struct ProviderSetTexts {
   unsigned providers;

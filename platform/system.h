@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "base/status.h"
+#include "base/unique_resource.h"
 #include "base/wide_string.h"
 
 namespace orvex {
@@ -186,10 +187,10 @@ class Installer {
                                            InstallerHandle& handle) noexcept = 0;
   [[nodiscard]] virtual Status GetProperty(InstallerHandle handle, const char16_t* name, char16_t* buffer,
                                            std::uint32_t& size) noexcept = 0;
-  virtual Status CloseHandle(InstallerHandle handle) noexcept = 0;
+  [[nodiscard]] virtual Status CloseHandle(InstallerHandle handle) noexcept = 0;
   // The product's source list: clear its network sources; set a property.
-  virtual Status SourceListClearAll(const WideString& productCode) noexcept = 0;
-  virtual Status SourceListSetInfo(const WideString& productCode, std::uint32_t context, std::uint32_t options,
+  [[nodiscard]] virtual Status SourceListClearAll(const WideString& productCode) noexcept = 0;
+  [[nodiscard]] virtual Status SourceListSetInfo(const WideString& productCode, std::uint32_t context, std::uint32_t options,
                                    const char16_t* property, const WideString& value) noexcept = 0;
 
  protected:
@@ -208,13 +209,13 @@ inline constexpr std::uint32_t kWow64View32 = 0x200;  // KEY_WOW64_32KEY
 class Registry {
  public:
   // Creates (or opens) the key and closes it again.
-  virtual Status CreateUserKey(const char16_t* subkey, std::uint32_t access) noexcept = 0;
+  [[nodiscard]] virtual Status CreateUserKey(const char16_t* subkey, std::uint32_t access) noexcept = 0;
   // Opens the key and closes it again: 0 when it exists and may be opened.
-  virtual Status OpenUserKey(const char16_t* subkey, std::uint32_t access) noexcept = 0;
+  [[nodiscard]] virtual Status OpenUserKey(const char16_t* subkey, std::uint32_t access) noexcept = 0;
   // Opens parent with parentAccess and deletes its subkey name in the view
   // given by viewAccess (RegDeleteKeyExW where the system has it, else
   // RegDeleteKeyW).
-  virtual Status DeleteUserSubkey(const char16_t* parent, std::uint32_t parentAccess, const char16_t* name,
+  [[nodiscard]] virtual Status DeleteUserSubkey(const char16_t* parent, std::uint32_t parentAccess, const char16_t* name,
                                   std::uint32_t viewAccess) noexcept = 0;
 
  protected:
@@ -250,24 +251,22 @@ struct Platform {
 // Closes a directory search on every path.
 class FileSearch {
  public:
-  explicit FileSearch(FileSystem& files) noexcept : files_(files) {}
-  FileSearch(const FileSearch&) = delete;
-  FileSearch& operator=(const FileSearch&) = delete;
-  ~FileSearch() {
-    if (open_) files_.FindClose(search_);
-  }
+  explicit FileSearch(FileSystem& files) noexcept : files_(files), search_(Closer{&files}) {}
 
   [[nodiscard]] bool First(const WideString& pattern, FoundEntry& entry) noexcept {
-    if (open_) files_.FindClose(search_);
-    open_ = files_.FindFirst(pattern, entry, search_);
-    return open_;
+    if (files_.FindFirst(pattern, entry, *search_.put())) return true;
+    (void)search_.release();  // no search was opened
+    return false;
   }
-  [[nodiscard]] bool Next(FoundEntry& entry) noexcept { return open_ && files_.FindNext(search_, entry); }
+  [[nodiscard]] bool Next(FoundEntry& entry) noexcept { return search_ && files_.FindNext(search_.get(), entry); }
 
  private:
+  struct Closer {
+    FileSystem* files = nullptr;
+    void operator()(SearchHandle search) const noexcept { files->FindClose(search); }
+  };
   FileSystem& files_;
-  SearchHandle search_ = 0;
-  bool open_ = false;
+  UniqueResource<SearchHandle, Closer> search_;
 };
 
 }  // namespace orvex

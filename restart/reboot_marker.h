@@ -14,11 +14,11 @@ inline constexpr char16_t kRebootMarkerName[] = ORVEX_REBOOT_MARKER_NAME;
 inline constexpr char16_t kRebootMarkerKey[] = ORVEX_REBOOT_MARKER_PARENT u"\\" ORVEX_REBOOT_MARKER_NAME;
 
 // Creates the mark (an existing one is kept); Win32 status.
-Status CreateRebootMarker(Registry& registry) noexcept;
+[[nodiscard]] Status CreateRebootMarker(Registry& registry) noexcept;
 // Sets pending when the mark can be opened; any failure (absent, access
 // denied) counts as no mark.
-Status QueryRebootMarker(Registry& registry, bool& pending) noexcept;
-Status RemoveRebootMarker(Registry& registry) noexcept;
+[[nodiscard]] Status QueryRebootMarker(Registry& registry, bool& pending) noexcept;
+[[nodiscard]] Status RemoveRebootMarker(Registry& registry) noexcept;
 
 // Enables the shutdown privilege and asks Windows to restart at once. True
 // when Windows accepted; without the privilege nothing is asked.

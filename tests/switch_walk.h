@@ -1,12 +1,10 @@
 #pragma once
 
 // The switches of both tables (app/switches.cpp, install/providers.cpp) as
-// the native tests and the command-line fuzz target walk them, and the one
-// model of each effect kind that both hold the parser to. A kind the model
-// does not know fails to compile here (-Wswitch).
+// the native tests and the command-line fuzz target walk them, so that a new
+// row is tried without a new test, and the options they reach as plain values.
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -48,13 +46,6 @@ inline Snapshot Take(ParseOutcome outcome, const InstallOptions& options) {
   return snapshot;
 }
 
-// The index in Snapshot::flags of whether provider id was asked for.
-inline std::size_t AskedFlag(int id) {
-  std::size_t rowFlags = 0;
-  for (std::size_t index = 0; index < kSwitchCount; ++index) rowFlags += kSwitches[index].flag != nullptr ? 1 : 0;
-  return rowFlags + static_cast<std::size_t>(id);
-}
-
 inline constexpr std::size_t kNowhere = static_cast<std::size_t>(-1);
 
 // A switch of either table, the provider it needs asked for first, and
@@ -68,23 +59,6 @@ struct AnySwitch {
 };
 
 [[nodiscard]] inline bool TakesValue(Effect effect) { return effect != Effect::kHelp && effect != Effect::kSetFlag; }
-
-// The field after a switch of this kind was given value.
-[[nodiscard]] inline std::u16string Apply(Effect effect, const std::u16string& field, const std::u16string& value) {
-  switch (effect) {
-    case Effect::kAppendSpacedValue:
-      return field + u" " + value + u" ";
-    case Effect::kAppendValueAndBlank:
-      return field + value + u" ";
-    case Effect::kSetValue:
-      return value;
-    case Effect::kHelp:
-    case Effect::kSetFlag:
-    case Effect::kConsumeValue:
-      return field;
-  }
-  std::abort();  // a value outside the enumeration
-}
 
 // The rows of kSwitches, then each provider's select and arguments switch.
 inline std::vector<AnySwitch> AllSwitches() {

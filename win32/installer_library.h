@@ -32,7 +32,7 @@ struct InstallerFunctions {
 // Fills functions one by one through lookup. The source-list functions came
 // with Windows Installer 3.0, which Windows 2000 may lack: they stay null when
 // missing. True when every other function was found.
-bool ResolveInstallerFunctions(ProcedureLookup lookup, void* context, InstallerFunctions& functions) noexcept;
+[[nodiscard]] bool ResolveInstallerFunctions(ProcedureLookup lookup, void* context, InstallerFunctions& functions) noexcept;
 
 // Loads the library on first use; null when it cannot be loaded or lacks
 // one of the required functions.

@@ -39,6 +39,7 @@ void ToggleView(HWND dialog) noexcept {
   wchar_t caption[kToggleCaptionUnits] = {};
   ::GetDlgItemTextW(dialog, ORVEX_ID_OPTIONS, caption, kToggleCaptionUnits);
   WideString options;
+  // The program's own string table holds both texts of the button.
   (void)LoadMessageFrom(::GetModuleHandleW(nullptr), kMsgOptions, options);
   const bool welcomeShowing = options.compare(WideString(reinterpret_cast<const char16_t*>(caption))) == 0;
   for (int id = ORVEX_ID_RUSSIAN; id <= ORVEX_ID_WELCOME_TEXT; ++id) {

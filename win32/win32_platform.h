@@ -39,10 +39,10 @@ template <typename Function>
 
 class Win32Ui final : public Ui {
  public:
-  int ShowMessageBox(const WideString& text, const WideString& caption, std::uint32_t style) noexcept override;
-  bool ShowSelectionDialog() noexcept override;
+  [[nodiscard]] int ShowMessageBox(const WideString& text, const WideString& caption, std::uint32_t style) noexcept override;
+  [[nodiscard]] bool ShowSelectionDialog() noexcept override;
   // From the program's own string table.
-  bool LoadMessage(std::uint32_t id, WideString& target) noexcept override;
+  [[nodiscard]] bool LoadMessage(std::uint32_t id, WideString& target) noexcept override;
 };
 
 class Win32CommandLine final : public CommandLineSource {
@@ -55,8 +55,8 @@ class Win32SystemInfo final : public SystemInfo {
  public:
   // lookup finds IsWow64Process in kernel32.
   explicit Win32SystemInfo(ProcedureLookup lookup = LookUpInModule) noexcept : lookup_(lookup) {}
-  bool IsUserAnAdmin() noexcept override;
-  bool QueryOsVersion(OsVersion& version) noexcept override;
+  [[nodiscard]] bool IsUserAnAdmin() noexcept override;
+  [[nodiscard]] bool QueryOsVersion(OsVersion& version) noexcept override;
   bool IsWindows64Bit() noexcept override;
 
  private:
@@ -65,41 +65,41 @@ class Win32SystemInfo final : public SystemInfo {
 
 class Win32FileSystem final : public FileSystem {
  public:
-  bool PathExists(const WideString& path) noexcept override;
-  bool FindFirst(const WideString& pattern, FoundEntry& entry, SearchHandle& search) noexcept override;
-  bool FindNext(SearchHandle search, FoundEntry& entry) noexcept override;
+  [[nodiscard]] bool PathExists(const WideString& path) noexcept override;
+  [[nodiscard]] bool FindFirst(const WideString& pattern, FoundEntry& entry, SearchHandle& search) noexcept override;
+  [[nodiscard]] bool FindNext(SearchHandle search, FoundEntry& entry) noexcept override;
   void FindClose(SearchHandle search) noexcept override;
-  bool RemoveFile(const WideString& path) noexcept override;
+  [[nodiscard]] bool RemoveFile(const WideString& path) noexcept override;
 };
 
 class Win32Environment final : public Environment {
  public:
-  std::uint32_t GetVariable(const char16_t* name, char16_t* buffer, std::uint32_t size) noexcept override;
-  std::uint32_t SystemDirectory(char16_t* buffer, std::uint32_t size) noexcept override;
-  std::uint32_t CurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept override;
-  Status LastError() noexcept override;
+  [[nodiscard]] std::uint32_t GetVariable(const char16_t* name, char16_t* buffer, std::uint32_t size) noexcept override;
+  [[nodiscard]] std::uint32_t SystemDirectory(char16_t* buffer, std::uint32_t size) noexcept override;
+  [[nodiscard]] std::uint32_t CurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept override;
+  [[nodiscard]] Status LastError() noexcept override;
   CalendarTime LocalNow() noexcept override;
   void WriteStandardOutput(const WideString& text) noexcept override;
 };
 
 class Win32Processes final : public Processes {
  public:
-  Status RunProcess(const WideString& commandLine, bool& exitCodeRead) noexcept override;
+  [[nodiscard]] Status RunProcess(const WideString& commandLine, bool& exitCodeRead) noexcept override;
 };
 
 class Win32Installer final : public Installer {
  public:
   void SetInternalUiNone() noexcept override;
-  int QueryProductState(const WideString& productCode) noexcept override;
-  int QueryFeatureState(const WideString& productCode, const WideString& feature) noexcept override;
-  Status GetProductInfo(const WideString& productCode, const char16_t* attribute, char16_t* buffer,
+  [[nodiscard]] int QueryProductState(const WideString& productCode) noexcept override;
+  [[nodiscard]] int QueryFeatureState(const WideString& productCode, const WideString& feature) noexcept override;
+  [[nodiscard]] Status GetProductInfo(const WideString& productCode, const char16_t* attribute, char16_t* buffer,
                         std::uint32_t& size) noexcept override;
-  Status OpenPackage(const WideString& path, std::uint32_t options, InstallerHandle& handle) noexcept override;
-  Status GetProperty(InstallerHandle handle, const char16_t* name, char16_t* buffer,
+  [[nodiscard]] Status OpenPackage(const WideString& path, std::uint32_t options, InstallerHandle& handle) noexcept override;
+  [[nodiscard]] Status GetProperty(InstallerHandle handle, const char16_t* name, char16_t* buffer,
                      std::uint32_t& size) noexcept override;
-  Status CloseHandle(InstallerHandle handle) noexcept override;
-  Status SourceListClearAll(const WideString& productCode) noexcept override;
-  Status SourceListSetInfo(const WideString& productCode, std::uint32_t context, std::uint32_t options,
+  [[nodiscard]] Status CloseHandle(InstallerHandle handle) noexcept override;
+  [[nodiscard]] Status SourceListClearAll(const WideString& productCode) noexcept override;
+  [[nodiscard]] Status SourceListSetInfo(const WideString& productCode, std::uint32_t context, std::uint32_t options,
                            const char16_t* property, const WideString& value) noexcept override;
 };
 
@@ -107,9 +107,9 @@ class Win32Registry final : public Registry {
  public:
   // lookup finds RegDeleteKeyExW in advapi32.
   explicit Win32Registry(ProcedureLookup lookup = LookUpInModule) noexcept : lookup_(lookup) {}
-  Status CreateUserKey(const char16_t* subkey, std::uint32_t access) noexcept override;
-  Status OpenUserKey(const char16_t* subkey, std::uint32_t access) noexcept override;
-  Status DeleteUserSubkey(const char16_t* parent, std::uint32_t parentAccess, const char16_t* name,
+  [[nodiscard]] Status CreateUserKey(const char16_t* subkey, std::uint32_t access) noexcept override;
+  [[nodiscard]] Status OpenUserKey(const char16_t* subkey, std::uint32_t access) noexcept override;
+  [[nodiscard]] Status DeleteUserSubkey(const char16_t* parent, std::uint32_t parentAccess, const char16_t* name,
                           std::uint32_t viewAccess) noexcept override;
 
  private:
@@ -118,8 +118,8 @@ class Win32Registry final : public Registry {
 
 class Win32Power final : public Power {
  public:
-  bool EnableShutdownPrivilege() noexcept override;
-  bool RequestRestart() noexcept override;
+  [[nodiscard]] bool EnableShutdownPrivilege() noexcept override;
+  [[nodiscard]] bool RequestRestart() noexcept override;
 };
 
 // Restricts the DLL search of the process to the system directory where the
@@ -132,11 +132,11 @@ void LockDownDllSearch(ProcedureLookup lookup = LookUpInModule) noexcept;
 // an elevated process in an unknown state. Also first thing in the entry.
 // lookup finds HeapSetInformation in kernel32. False where the system lacks
 // the function or refused the option.
-bool TerminateOnHeapCorruption(ProcedureLookup lookup = LookUpInModule) noexcept;
+[[nodiscard]] bool TerminateOnHeapCorruption(ProcedureLookup lookup = LookUpInModule) noexcept;
 
 // The catalogue message id from the string table of the given resource
 // module, as Win32Ui::LoadMessage reads the program's own.
-bool LoadMessageFrom(const void* module, std::uint32_t id, WideString& target) noexcept;
+[[nodiscard]] bool LoadMessageFrom(const void* module, std::uint32_t id, WideString& target) noexcept;
 
 // Loads a DLL of the system directory by its full path; null on failure.
 [[nodiscard]] HMODULE LoadSystemLibrary(const wchar_t* name) noexcept;

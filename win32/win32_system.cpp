@@ -38,9 +38,11 @@ bool Win32SystemInfo::IsWindows64Bit() noexcept {
 }
 
 bool Win32Power::EnableShutdownPrivilege() noexcept {
-  HANDLE rawToken = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken)) return false;
-  unique_handle token(rawToken);
+  unique_handle token;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) {
+    (void)token.release();  // not a token
+    return false;
+  }
   // Zeroed first: should the lookup fail, no stray identifier reaches the
   // adjustment, which then fails on its own.
   TOKEN_PRIVILEGES privileges{};

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <set>
 #include <utility>
@@ -18,10 +19,28 @@ namespace orvex::fake {
 
 inline std::u16string Text(const WideString& text) { return std::u16string(text.c_str(), text.Length()); }
 
-struct ShownBox {
-  std::u16string text;
-  std::u16string caption;
-  std::uint32_t style;
+// One effect on the system or the user, in the order of the run.
+struct Effect {
+  enum Kind { kBox, kDialog, kQuietInstaller, kSourceList, kRemoveFile, kRun, kCreateKey, kOpenKey, kDeleteKey,
+              kRestart };
+  Kind kind;
+  std::u16string text;      // a box's text, a source-list call, a path, a command line or a key
+  std::u16string caption;   // a box's
+  std::uint32_t style = 0;  // a box's style, a key's access, a source list's context
+  std::uint32_t extra = 0;  // a deleted key's registry view, a source list's options
+};
+using Trace = std::vector<Effect>;
+
+// Where a fake records; FakeWorld points all of its fakes at its one trace.
+struct Recorder {
+  std::vector<Effect> Of(Effect::Kind kind) const {
+    std::vector<Effect> found;
+    std::copy_if(trace->begin(), trace->end(), std::back_inserter(found), [&](auto& e) { return e.kind == kind; });
+    return found;
+  }
+
+  Trace own;
+  Trace* trace = &own;
 };
 
 // The catalogue as compiled from messages.inc, where the program reads its
@@ -36,12 +55,12 @@ inline bool LoadCatalogueMessage(std::uint32_t id, WideString& target) noexcept 
   return false;
 }
 
-class FakeUi final : public Ui {
+class FakeUi final : public Ui, public Recorder {
  public:
   bool LoadMessage(std::uint32_t id, WideString& target) noexcept override { return LoadCatalogueMessage(id, target); }
 
   int ShowMessageBox(const WideString& text, const WideString& caption, std::uint32_t style) noexcept override {
-    shown.push_back({Text(text), Text(caption), style});
+    trace->push_back({Effect::kBox, Text(text), Text(caption), style});
     if (answers.empty()) return (style & 0xF) == box::kYesNo ? box::kIdYes : box::kIdOk;
     const int answer = answers.front();
     answers.pop_front();
@@ -49,13 +68,13 @@ class FakeUi final : public Ui {
   }
 
   bool ShowSelectionDialog() noexcept override {
-    ++dialogs;
+    trace->push_back({Effect::kDialog, u"", u""});
     return !dialogCancelled;
   }
 
-  std::vector<ShownBox> shown;
+  std::vector<Effect> shown() const { return Of(Effect::kBox); }
+
   std::deque<int> answers;  // next answers; Yes or OK when empty
-  int dialogs = 0;
   bool dialogCancelled = false;
 };
 
@@ -122,7 +141,7 @@ inline bool MatchesPattern(const char16_t* pattern, const char16_t* name) {
 
 // Files and directories by full path, listed in the order they were added
 // (which is the order a search returns them in).
-class FakeFileSystem final : public FileSystem {
+class FakeFileSystem final : public FileSystem, public Recorder {
  public:
   void AddFile(const std::u16string& path) { entries.push_back({path, false}); }
   void AddDirectory(const std::u16string& path) { entries.push_back({path, true}); }
@@ -169,7 +188,7 @@ class FakeFileSystem final : public FileSystem {
   void FindClose(SearchHandle search) noexcept override { searches.erase(search); }
 
   bool RemoveFile(const WideString& path) noexcept override {
-    deleted.push_back(Text(path));
+    trace->push_back({Effect::kRemoveFile, Text(path), u""});
     for (auto it = entries.begin(); it != entries.end(); ++it) {
       if (!it->directory && SameName(it->path, Text(path))) {
         entries.erase(it);
@@ -200,7 +219,6 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::u16string> existing;  // paths that exist without being listed
   std::vector<Entry> entries;
   std::map<SearchHandle, OpenSearch> searches;  // open ones: empty after a well-behaved caller
-  std::vector<std::u16string> deleted;
   SearchHandle nextHandle = 1;
 };
 
@@ -252,10 +270,10 @@ class FakeEnvironment final : public Environment {
   }
 };
 
-class FakeProcesses final : public Processes {
+class FakeProcesses final : public Processes, public Recorder {
  public:
   Status RunProcess(const WideString& commandLine, bool& exitCodeRead) noexcept override {
-    commandLines.push_back(Text(commandLine));
+    trace->push_back({Effect::kRun, Text(commandLine), u""});
     exitCodeRead = !startFails;
     if (results.empty()) return 0;
     const Status result = results.front();
@@ -263,12 +281,17 @@ class FakeProcesses final : public Processes {
     return result;
   }
 
-  std::vector<std::u16string> commandLines;
+  std::vector<std::u16string> commandLines() const {
+    std::vector<std::u16string> lines;
+    for (const Effect& run : Of(Effect::kRun)) lines.push_back(run.text);
+    return lines;
+  }
+
   std::deque<Status> results;  // exit codes of the next runs; 0 when empty
   bool startFails = false;     // results are then start errors, not exit codes
 };
 
-class FakeInstaller final : public Installer {
+class FakeInstaller final : public Installer, public Recorder {
  public:
   struct Package {
     Status openStatus = 0;
@@ -276,7 +299,7 @@ class FakeInstaller final : public Installer {
     Status propertyStatus = 0;
   };
 
-  void SetInternalUiNone() noexcept override { ++uiLevelSetToNone; }
+  void SetInternalUiNone() noexcept override { trace->push_back({Effect::kQuietInstaller, u"", u""}); }
   int QueryProductState(const WideString& productCode) noexcept override {
     const auto found = productStates.find(Text(productCode));
     return found == productStates.end() ? -1 : found->second;
@@ -316,17 +339,16 @@ class FakeInstaller final : public Installer {
     return openHandles.erase(handle) == 1 ? 0 : 6;  // ERROR_INVALID_HANDLE
   }
   Status SourceListClearAll(const WideString& productCode) noexcept override {
-    calls.push_back(u"clear sources " + Text(productCode));
+    trace->push_back({Effect::kSourceList, u"clear " + Text(productCode), u""});
     return sourceListStatus;
   }
   Status SourceListSetInfo(const WideString& productCode, std::uint32_t context, std::uint32_t options,
                            const char16_t* property, const WideString& value) noexcept override {
-    calls.push_back(u"set source " + Text(productCode) + u" " + std::u16string(property) + u"=" + Text(value));
-    sourceListContexts.push_back({context, options});
+    trace->push_back({Effect::kSourceList, u"set " + Text(productCode) + u" " + property + u"=" + Text(value), u"",
+                      context, options});
     return sourceListStatus;
   }
 
-  int uiLevelSetToNone = 0;
   std::map<std::u16string, int> productStates;      // by product code
   std::map<std::u16string, int> featureStates;      // by "product/feature"
   std::map<std::u16string, std::u16string> productInfo;  // by "product/attribute"
@@ -335,8 +357,6 @@ class FakeInstaller final : public Installer {
   std::map<InstallerHandle, std::u16string> openHandles;  // empty after a well-behaved caller
   std::vector<std::uint32_t> openOptions;
   Status sourceListStatus = 0;
-  std::vector<std::u16string> calls;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> sourceListContexts;
   InstallerHandle nextHandle = 100;
 
  private:
@@ -361,51 +381,73 @@ class FakeInstaller final : public Installer {
 };
 
 // Keys under HKEY_CURRENT_USER, by path.
-class FakeRegistry final : public Registry {
+class FakeRegistry final : public Registry, public Recorder {
  public:
   Status CreateUserKey(const char16_t* subkey, std::uint32_t access) noexcept override {
-    accesses.push_back({u"create " + std::u16string(subkey), access});
+    trace->push_back({Effect::kCreateKey, subkey, u"", access});
     if (createStatus != 0) return createStatus;
     keys.insert(subkey);
     return 0;
   }
   Status OpenUserKey(const char16_t* subkey, std::uint32_t access) noexcept override {
-    accesses.push_back({u"open " + std::u16string(subkey), access});
+    trace->push_back({Effect::kOpenKey, subkey, u"", access});
     if (openStatus != 0) return openStatus;
     return keys.count(subkey) != 0 ? 0 : 2;  // ERROR_FILE_NOT_FOUND
   }
   Status DeleteUserSubkey(const char16_t* parent, std::uint32_t parentAccess, const char16_t* name,
                           std::uint32_t viewAccess) noexcept override {
-    accesses.push_back({u"delete " + std::u16string(parent) + u"\\" + name, parentAccess});
-    accesses.push_back({u"view", viewAccess});
+    trace->push_back({Effect::kDeleteKey, std::u16string(parent) + u"\\" + name, u"", parentAccess, viewAccess});
     if (deleteStatus != 0) return deleteStatus;
     return keys.erase(std::u16string(parent) + u"\\" + name) == 1 ? 0 : 2;
   }
 
   std::set<std::u16string> keys{u"Software"};
-  std::vector<std::pair<std::u16string, std::uint32_t>> accesses;
   Status createStatus = 0;
   Status openStatus = 0;
   Status deleteStatus = 0;
 };
 
-class FakePower final : public Power {
+class FakePower final : public Power, public Recorder {
  public:
   bool EnableShutdownPrivilege() noexcept override {
     return privilegeHeld;
   }
   bool RequestRestart() noexcept override {
-    ++restarts;
+    trace->push_back({Effect::kRestart, u"", u""});
     return restartAccepted;
   }
 
-  int restarts = 0;
   bool privilegeHeld = true;
   bool restartAccepted = true;
 };
 
-// All the fakes of one run, wired together.
+// All the fakes of one run, wired together, recording into one trace.
 struct FakeWorld {
+  FakeWorld() { ui.trace = files.trace = processes.trace = installer.trace = registry.trace = power.trace = &trace; }
+  FakeWorld(const FakeWorld&) = delete;
+  FakeWorld& operator=(const FakeWorld&) = delete;
+
+  // The trace in short: each effect's kind and text, such as "run <command
+  // line>" or "box <text>"; the kinds without text by their name alone.
+  std::vector<std::u16string> Steps() const {
+    static const char16_t* const kNames[] = {u"box",    u"dialog", u"quiet", u"sources", u"remove",
+                                             u"run",    u"create", u"open",  u"delete",  u"restart"};
+    std::vector<std::u16string> steps;
+    for (const Effect& effect : trace) {
+      steps.push_back(kNames[effect.kind] + (effect.text.empty() ? u"" : u" " + effect.text));
+    }
+    return steps;
+  }
+
+  // The failing statuses the world is set to give, which a run may end with
+  // as they are; read before the run, which takes up the exit codes.
+  std::set<Status> Given() const {
+    std::set<Status> given(processes.results.begin(), processes.results.end());
+    given.insert({installer.productInfoStatus, environment.systemDirectoryError, environment.currentDirectoryError});
+    return given;
+  }
+
+  Trace trace;
   FakeUi ui;
   FakeCommandLine commandLine;
   FakeSystemInfo system;

@@ -31,7 +31,6 @@
 #include "install/provider_setup.h"
 #include "install/providers.h"
 #include "resources/message_ids.h"
-#include "restart/reboot_marker.h"
 
 namespace {
 
@@ -86,13 +85,13 @@ bool IsRestartCode(Status code) { return code == 1641 || code == 3010 || code ==
 // What holds of any run of either step.
 void CheckRun(const Setup& s, const orvex::fake::FakeWorld& world, const std::u16string& logPath) {
   FUZZ_CHECK(world.installer.openHandles.empty() && world.files.searches.empty());
-  FUZZ_CHECK(world.processes.commandLines.size() <= 1);
+  FUZZ_CHECK(world.processes.commandLines().size() <= 1);
   if (!logPath.empty()) {
     FUZZ_CHECK(s.tmpSet && logPath.compare(0, s.tmp.size() + 1, s.tmp + u"\\") == 0 && EndsWith(logPath, kStamp));
   }
   if (!s.silent) return;
   // The version comparison's errors are the only boxes -silent lets through.
-  for (const orvex::fake::ShownBox& shown : world.ui.shown) {
+  for (const orvex::fake::Effect& shown : world.ui.shown()) {
     bool allowed = false;
     for (const std::uint32_t id : {orvex::kMsgInstalledVersionUnknown, orvex::kMsgPackageNotFound,
                                    orvex::kMsgPackageUnopenable, orvex::kMsgPackageVersionUnknown}) {
@@ -133,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     orvex::Platform platform = world.platform();
     const Status status = orvex::InstallProvider(platform, static_cast<orvex::ProviderId>(provider), options);
     FUZZ_CHECK(orvex::fuzz::Holds(options.providerArgs[provider], s.arguments));
-    const auto& lines = world.processes.commandLines;
+    const auto& lines = world.processes.commandLines();
     const std::u16string subdirectory = orvex::kProviders[provider].subdirectory;
     if (!lines.empty()) {
       const std::u16string& line = lines[0];
@@ -153,7 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WideString logPath;
     const Status status = orvex::InstallPluginPackage(platform, options, world.system.version, logPath);
     FUZZ_CHECK(orvex::fuzz::Holds(options.pluginArgs, s.arguments));
-    const auto& lines = world.processes.commandLines;
+    const auto& lines = world.processes.commandLines();
     const bool ran = !lines.empty();
     if (ran) {
       const std::u16string& line = lines[0];
@@ -162,11 +161,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (logPath.Length() != 0) FUZZ_CHECK(Has(line, u"/Lv! \"" + orvex::fuzz::Text(logPath) + u"\""));
     }
     CheckRun(s, world, orvex::fuzz::Text(logPath));
-    bool pending = false;
-    (void)orvex::QueryRebootMarker(world.registry, pending);
+    const bool pending = !world.registry.Of(orvex::fake::Effect::kCreateKey).empty();
     FUZZ_CHECK(pending == (ran && !s.startFails && IsRestartCode(s.exitCode)));
     if (pending) FUZZ_CHECK(status == 0);
-    FUZZ_CHECK(world.files.deleted.size() == (ran && s.windows52 ? 1u : 0u));
+    FUZZ_CHECK(world.files.Of(orvex::fake::Effect::kRemoveFile).size() == (ran && s.windows52 ? 1u : 0u));
   }
   return 0;
 }

@@ -18,4 +18,19 @@ inline std::u16string Message(std::uint32_t id) {
   return fake::Text(text);
 }
 
+inline std::u16string Digits(std::uint64_t number) {
+  const std::string digits = std::to_string(number);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+// The number of the catalogue message a box shows, alone or followed by its
+// details (": 1603..."); 0 for any other text.
+inline std::uint32_t MessageNumber(const std::u16string& shown) {
+  for (const MessageSourceEntry& entry : kMessageSource) {
+    const std::u16string text = entry.text;
+    if (!text.empty() && (shown == text || shown.rfind(text + u": ", 0) == 0)) return entry.id;
+  }
+  return 0;
+}
+
 }  // namespace orvex

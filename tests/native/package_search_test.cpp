@@ -121,10 +121,10 @@ TEST(VersionComparison, EachFailingStepShowsItsBoxEvenWhenSilentAndClosesTheHand
     int order = 7;
     EXPECT_EQ(ComparePackageVersion(platform, WideString(kProduct.c_str()), order), c.status);
     EXPECT_EQ(order, 7);
-    ASSERT_EQ(world.ui.shown.size(), 1u);
-    EXPECT_EQ(world.ui.shown[0].text, Message(c.box));
-    EXPECT_EQ(world.ui.shown[0].caption, Message(129));
-    EXPECT_EQ(world.ui.shown[0].style, box::kIconError);
+    ASSERT_EQ(world.ui.shown().size(), 1u);
+    EXPECT_EQ(world.ui.shown()[0].text, Message(c.box));
+    EXPECT_EQ(world.ui.shown()[0].caption, Message(129));
+    EXPECT_EQ(world.ui.shown()[0].style, box::kIconError);
     EXPECT_TRUE(world.installer.openHandles.empty());
     EXPECT_EQ(world.installer.openOptions.size(), c.box == 133 || c.box == 134 ? 1u : 0u);
   }

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "catalogue_text.h"
 #include "fake/fake_platform.h"
 #include "install/plugin_package.h"
+#include "readme.h"
 #include "restart/reboot_marker.h"
 
 namespace orvex {
@@ -39,7 +42,10 @@ struct PluginWorld : fake::FakeWorld {
     options.silent = silent;
     options.reinstall = reinstall;
     options.noUpdate = !reinstall;  // must not matter
-    return InstallPluginPackage(p, options, system.version, logPath);  // as the gate read it
+    const std::set<Status> given = Given();
+    const Status status = InstallPluginPackage(p, options, system.version, logPath);  // as the gate read it
+    readme::ExpectDocumentedExitCode(status, given);  // the run's exit code
+    return status;
   }
   WideString logPath;
 };
@@ -90,19 +96,19 @@ TEST(PluginDecision, PropertiesBoxesAndStatusByStateOrderAndFlags) {
     world.ui.answers = {c.answer};
     EXPECT_EQ(world.Run(c.arguments, c.silent, c.reinstall), c.status);
     if (c.box == 0) {
-      EXPECT_TRUE(world.ui.shown.empty());
+      EXPECT_TRUE(world.ui.shown().empty());
     } else {
-      ASSERT_EQ(world.ui.shown.size(), 1u);
-      EXPECT_EQ(world.ui.shown[0].text, Message(c.box));
-      EXPECT_EQ(world.ui.shown[0].caption, Message(128));
-      EXPECT_EQ(world.ui.shown[0].style, c.box == 147 ? box::kYesNo : box::kIconError);
+      ASSERT_EQ(world.ui.shown().size(), 1u);
+      EXPECT_EQ(world.ui.shown()[0].text, Message(c.box));
+      EXPECT_EQ(world.ui.shown()[0].caption, Message(128));
+      EXPECT_EQ(world.ui.shown()[0].style, c.box == 147 ? box::kYesNo : box::kIconError);
     }
     if (c.properties == nullptr) {
-      EXPECT_TRUE(world.processes.commandLines.empty());
+      EXPECT_TRUE(world.processes.commandLines().empty());
       EXPECT_EQ(world.logPath.Length(), 0u);
     } else {
-      ASSERT_EQ(world.processes.commandLines.size(), 1u);
-      EXPECT_EQ(world.processes.commandLines[0], kMsiexec + u"/Lv! \"" + kLog + u"\" REBOOT=R " + c.properties);
+      ASSERT_EQ(world.processes.commandLines().size(), 1u);
+      EXPECT_EQ(world.processes.commandLines()[0], kMsiexec + u"/Lv! \"" + kLog + u"\" REBOOT=R " + c.properties);
     }
     EXPECT_TRUE(world.installer.openHandles.empty()) << "package handle closed";
     // Only an update opens the package, and ignores the machine's state.
@@ -138,30 +144,32 @@ TEST(PluginMsiexec, CommandLineLogSwitchAndArchitecture) {
     PluginWorld world;
     world.system.windows64 = c.windows64;
     EXPECT_EQ(world.Run(c.arguments, false, false), 0u);
-    ASSERT_EQ(world.processes.commandLines.size(), 1u);
-    EXPECT_EQ(world.processes.commandLines[0], std::u16string(c.expected));
+    ASSERT_EQ(world.processes.commandLines().size(), 1u);
+    EXPECT_EQ(world.processes.commandLines()[0], std::u16string(c.expected));
     const bool ownLog = std::u16string(c.expected).find(u"/Lv!") != std::u16string::npos;
     EXPECT_EQ(world.environment.output, ownLog ? u"2026-03-05-14-07-09\n" : u"");
     EXPECT_EQ(world.logPath.Length() != 0, ownLog);
   }
 }
 
+// The source hash goes only on 5.2, and before msiexec runs: an update
+// after it would meet the old hash.
 TEST(PluginMsiexec, SourceListAndSourceHashBeforeTheRun) {
   const OsVersion versions[] = {{5, 2, 2}, {5, 2, 0}, {5, 1, 2}, {5, 0, 4},
                                 {5, 3, 0}, {6, 2, 0}, {10, 2, 0}, {4, 2, 0}};
   for (const OsVersion& version : versions) {
-    const bool windows52 = version.major == 5 && version.minor == 2;
+    SCOPED_TRACE(testing::Message() << version.major << "." << version.minor);
     PluginWorld world;
     world.system.version = version;
     EXPECT_EQ(world.Run(u"", true, false), 0u);
-    EXPECT_EQ(world.installer.calls, (std::vector<std::u16string>{u"clear sources " + kProduct,
-                                                                  u"set source " + kProduct +
-                                                                      u" PackageName=orvexcom-x64.msi"}));
-    EXPECT_EQ(world.installer.sourceListContexts, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{4, 0}}));
-    const std::vector<std::u16string> deleted =
-        windows52 ? std::vector<std::u16string>{u"C:\\Windows\\installer\\SourceHash" + kProduct}
-                   : std::vector<std::u16string>{};
-    EXPECT_EQ(world.files.deleted, deleted) << "only on 5.2, not " << version.major << "." << version.minor;
+    std::vector<std::u16string> expected{u"sources clear " + kProduct,
+                                         u"sources set " + kProduct + u" PackageName=orvexcom-x64.msi"};
+    if (IsWindows52(version)) expected.push_back(u"remove C:\\Windows\\installer\\SourceHash" + kProduct);
+    expected.push_back(u"run " + kMsiexec + u"/Lv! \"" + kLog + u"\" REBOOT=R  /qb ADDNPORVEX=1");
+    EXPECT_EQ(world.Steps(), expected);
+    ASSERT_EQ(world.installer.Of(fake::Effect::kSourceList).size(), 2u);
+    EXPECT_EQ(world.installer.Of(fake::Effect::kSourceList)[1].style, 4u) << "the machine's context";
+    EXPECT_EQ(world.installer.Of(fake::Effect::kSourceList)[1].extra, 0u) << "by product code";
   }
 }
 
@@ -180,9 +188,9 @@ TEST(PluginMsiexec, RestartRequestsBecomeTheMarkerAndSuccess) {
     world.processes.results = {c.exitCode};
     world.processes.startFails = !c.started;
     EXPECT_EQ(world.Run(u"", true, false), c.status) << c.exitCode;
-    bool pending = false;
-    (void)QueryRebootMarker(world.registry, pending);
-    EXPECT_EQ(pending, c.marked) << c.exitCode;
+    // The mark, once, made after msiexec ended.
+    EXPECT_EQ(world.registry.Of(fake::Effect::kCreateKey).size(), c.marked ? 1u : 0u) << c.exitCode;
+    EXPECT_EQ(world.Steps().back().substr(0, 6), c.marked ? u"create" : u"run \"C") << c.exitCode;
   }
 }
 
@@ -206,13 +214,13 @@ TEST(PluginMsiexec, FailuresShowTheirBoxUnlessSilentAndRunNothing) {
       PluginWorld world;
       c.arrange(world);
       EXPECT_EQ(world.Run(u"", silent, false), c.status);
-      EXPECT_TRUE(world.processes.commandLines.empty());
+      EXPECT_TRUE(world.processes.commandLines().empty());
       EXPECT_EQ(world.logPath.Length() != 0, c.logPathSet);
-      ASSERT_EQ(world.ui.shown.size(), silent ? 0u : 1u);
+      ASSERT_EQ(world.ui.shown().size(), silent ? 0u : 1u);
       if (!silent) {
-        EXPECT_EQ(world.ui.shown[0].text, Message(c.box));
-        EXPECT_EQ(world.ui.shown[0].caption, Message(129));
-        EXPECT_EQ(world.ui.shown[0].style, box::kIconError);
+        EXPECT_EQ(world.ui.shown()[0].text, Message(c.box));
+        EXPECT_EQ(world.ui.shown()[0].caption, Message(129));
+        EXPECT_EQ(world.ui.shown()[0].style, box::kIconError);
       }
     }
   }
@@ -240,13 +248,15 @@ TEST(RebootMarker, CreateQueryRemoveInThe32BitView) {
   EXPECT_TRUE(pending);
   EXPECT_EQ(RemoveRebootMarker(registry), 0u);
   EXPECT_EQ(registry.keys, (std::set<std::u16string>{u"Software"}));
-  using Access = std::pair<std::u16string, std::uint32_t>;
-  EXPECT_EQ(registry.accesses, (std::vector<Access>{{u"open Software\\NeedBstrReboot", 0x20219},
-                                                    {u"create Software\\NeedBstrReboot", 0x2021F},
-                                                    {u"create Software\\NeedBstrReboot", 0x2021F},
-                                                    {u"open Software\\NeedBstrReboot", 0x20219},
-                                                    {u"delete Software\\NeedBstrReboot", 0x2021F},
-                                                    {u"view", 0x200}}));
+  using Access = std::tuple<int, std::uint32_t, std::uint32_t>;  // kind, access, view
+  std::vector<Access> accesses;
+  for (const fake::Effect& e : registry.own) {
+    EXPECT_EQ(e.text, u"Software\\NeedBstrReboot");
+    accesses.emplace_back(e.kind, e.style, e.extra);
+  }
+  EXPECT_EQ(accesses, (std::vector<Access>{{fake::Effect::kOpenKey, 0x20219, 0}, {fake::Effect::kCreateKey, 0x2021F, 0},
+                                           {fake::Effect::kCreateKey, 0x2021F, 0}, {fake::Effect::kOpenKey, 0x20219, 0},
+                                           {fake::Effect::kDeleteKey, 0x2021F, 0x200}}));
 }
 
 }  // namespace

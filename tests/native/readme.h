@@ -1,7 +1,8 @@
 #pragma once
 
 // The two tables of the README that administrators rely on, read for the
-// tests that hold the program to them.
+// tests that hold the program to them: every switch, and every exit code a
+// run of the tests ends with.
 
 #include <gtest/gtest.h>
 
@@ -41,12 +42,18 @@ inline std::set<std::string> Switches() {
   return switches;
 }
 
-inline std::set<std::uint32_t> ExitCodes() {
-  std::set<std::uint32_t> codes;
-  for (const std::string& cell : FirstCells("## Exit codes")) {
-    if (cell.find_first_not_of("0123456789") == std::string::npos) codes.insert(std::stoul(cell));
-  }
-  return codes;
+// Holds an exit code of the program to the README's exit-code table: its row
+// there, or a status that the program passes on ("any other") as it was
+// given (passedOn).
+inline void ExpectDocumentedExitCode(std::uint32_t code, const std::set<std::uint32_t>& passedOn = {}) {
+  static const std::set<std::uint32_t> documented = [] {
+    std::set<std::uint32_t> codes;
+    for (const std::string& cell : FirstCells("## Exit codes")) {
+      if (cell.find_first_not_of("0123456789") == std::string::npos) codes.insert(std::stoul(cell));
+    }
+    return codes;
+  }();
+  EXPECT_TRUE(documented.count(code) != 0 || passedOn.count(code) != 0) << "exit code " << code << " not in the README";
 }
 
 }  // namespace orvex::readme
