@@ -27,6 +27,10 @@ SECURITY = pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_SECURITY"]
 DEBUG = pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_DEBUG"]
 RT_MANIFEST = 24
 ASM_V1, ASM_V3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v3}"
+COMPATIBILITY = "{urn:schemas-microsoft-com:compatibility.v1}"
+SUPPORTED_OS = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  # Vista, 7
+                "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # 8, 8.1
+                "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}  # 10 and 11
 ALLOWED_DLLS = ["kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll", "msvcrt.dll"]
 # msvcrt's 64-bit time and file functions came after Windows 2000.
 LATE_MSVCRT = re.compile(r"(time|stat|find[a-z]*|utime)(32)?i?64")
@@ -193,13 +197,17 @@ class ImageCheck:
             self.fail("manifest", root.tag, "root is not an asm.v1 assembly with manifestVersion 1.0")
         level = root.find(f"{ASM_V3}trustInfo/{ASM_V3}security/{ASM_V3}requestedPrivileges/"
                           f"{ASM_V3}requestedExecutionLevel")
-        if level is None or level.get("level") != "requireAdministrator":
-            self.fail("manifest", "requestedExecutionLevel", "does not require an administrator")
+        if level is None or level.get("level") != "requireAdministrator" or level.get("uiAccess") != "false":
+            self.fail("manifest", "requestedExecutionLevel", "does not require an administrator without uiAccess")
         wanted = {"type": "win32", "name": "Microsoft.Windows.Common-Controls", "version": "6.0.0.0",
-                  "publicKeyToken": "6595b64144ccf1df"}
+                  "publicKeyToken": "6595b64144ccf1df", "processorArchitecture": "*", "language": "*"}
         identities = root.findall(f"{ASM_V1}dependency/{ASM_V1}dependentAssembly/{ASM_V1}assemblyIdentity")
         if not any(wanted.items() <= identity.attrib.items() for identity in identities):
             self.fail("manifest", "dependency", "no Common-Controls 6.0.0.0")
+        # Without its id, Windows runs the program in the compatibility mode of Vista.
+        systems = {os.get("Id") for os in root.iter(f"{COMPATIBILITY}supportedOS")}
+        if not SUPPORTED_OS <= systems:
+            self.fail("manifest", "compatibility", f"missing supportedOS {' '.join(sorted(SUPPORTED_OS - systems))}")
 
     def size(self):
         # As shipped: stripped at link time; a signature appended later does not count.
@@ -223,6 +231,8 @@ MUTATIONS = [
     ("writable code", "FAIL write-execute: .text:", writable_code),
     ("a manifest that is not well-formed", "FAIL manifest: RT_MANIFEST 1: not well-formed",
      lambda pe: bytes(pe.write()).replace(b"</assembly>", b"</assemblx>")),
+    ("Windows 10 not named as supported", "FAIL manifest: compatibility: missing supportedOS",
+     lambda pe: bytes(pe.write()).replace(b"8e0f7a12", b"8e0f7a13")),
     ("64 KiB appended", "FAIL size: file:", lambda pe: bytes(pe.write()) + bytes(65536)),
 ]
 

@@ -73,15 +73,17 @@ TEST_F(FailurePaths, MissingTmpStartsNoInstaller) {
     const wchar_t* arguments;
     std::vector<Expected> boxes;
   };
+  // Each TMP with the plug-in and a provider, once with boxes, once silent.
   const Case cases[] = {
       {L"", {Question(), InstallError(144), Failed(L": 203.\n")}},
+      {L"-silent -ucsp", {}},
       {L"-silent", {}},
       {L"-csp", {Question(102), InstallError(144)}},
-      {L"-silent -ucsp", {}},
   };
-  for (const wchar_t* tmp : {static_cast<const wchar_t*>(nullptr), L""}) {
+  for (int half = 0; half < 2; ++half) {
+    const wchar_t* tmp = half == 0 ? nullptr : L"";
     SetEnvironmentVariableW(L"TMP", tmp);
-    for (const Case& c : cases) {
+    for (const Case& c : {cases[2 * half], cases[2 * half + 1]}) {
       SCOPED_TRACE(Utf8(c.arguments) + (tmp == nullptr ? " without TMP" : " with an empty TMP"));
       const Outcome outcome = Run(Dist(L"normal-2.0.10"), c.arguments, c.boxes);
       EXPECT_EQ(outcome.exitCode, 203u);

@@ -267,24 +267,6 @@ std::vector<int> Marks(HWND dialog) {
 // As a mouse click does: the button marks itself and tells the dialog.
 void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-// The size of the window's big icon, read inside the program by a message
-// hook (icon_probe.c); 0x0 when it has none.
-SIZE BigIcon(HWND window) {
-  const HMODULE probe = LoadLibraryW(driver::Environment(L"ORVEX_ICON_PROBE").c_str());
-  EXPECT_NE(probe, nullptr);
-  if (probe == nullptr) return {};
-  const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, reinterpret_cast<HOOKPROC>(GetProcAddress(probe, "ReadBigIcon")),
-                                       probe, GetWindowThreadProcessId(window, nullptr));
-  EXPECT_NE(hook, nullptr);
-  PostMessageW(window, WM_NULL, 0, 0);
-  ULONG_PTR size = 0;
-  for (int i = 0; i < 100 && size == 0; ++i, Sleep(20)) size = reinterpret_cast<ULONG_PTR>(GetPropW(window, L"OrvexBigIcon"));
-  UnhookWindowsHookEx(hook);
-  FreeLibrary(probe);
-  EXPECT_NE(size, 0u) << "the probe did not run";
-  return size > 1 ? SIZE{LOWORD(size), HIWORD(size)} : SIZE{};
-}
-
 // Starts -csp -selectDlg and answers the question; the dialog follows.
 std::optional<ShownBox> OpenDialog(Scenario& s) {
   Answer(s.run, Message(102), IDYES);
@@ -300,9 +282,6 @@ TEST(SelectionDialog, ViewsToggleKeepingTheMarksAndNextRunsTheCsp) {
   const auto box = OpenDialog(s);
   ASSERT_TRUE(box.has_value());
   const HWND dialog = box->window;
-  const SIZE icon = BigIcon(dialog);
-  EXPECT_EQ(icon.cx, 32);
-  EXPECT_EQ(icon.cy, 32);
   EXPECT_TRUE(s.Calls().empty()) << "the CSP waits for the dialog";
 
   ExpectView(dialog, false);
