@@ -97,10 +97,6 @@ emulate_32bit() {
     echo "setup: 32-bit programs: not run here, binfmt_misc cannot be mounted (root needed); their Wine tests skip"
     return 0
   fi
-  if [[ ! -w $binfmt/register ]] && ((EUID != 0)); then
-    echo "setup: 32-bit programs: not run here, binfmt_misc cannot be written (root needed); their Wine tests skip"
-    return 0
-  fi
   if (($(qemu_major || echo 0) < 10)); then
     local codename
     codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
@@ -119,12 +115,12 @@ emulate_32bit() {
     echo "setup: 32-bit programs: run by qemu $(qemu_major), already registered"
     return 0
   fi
-  [[ ! -e $registration ]] || echo -1 | $sudo tee "$registration" >/dev/null
+  [[ ! -e $registration ]] || echo -1 | $sudo tee "$registration" >/dev/null 2>&1 || true
   if echo ":qemu-i386:M::$i386_magic:$i386_mask:$qemu:FPC" | $sudo tee "$binfmt/register" >/dev/null 2>&1 &&
     env -u WINELOADERNOEXEC /usr/lib/wine/wine --version >/dev/null 2>&1; then
     echo "setup: 32-bit programs: run by qemu $(qemu_major), registered with binfmt_misc"
   else
-    echo "setup: 32-bit programs: not run here, the registration with binfmt_misc failed; their Wine tests skip"
+    echo "setup: 32-bit programs: not run here, binfmt_misc could not be written or qemu failed; their Wine tests skip"
   fi
 }
 emulate_32bit
