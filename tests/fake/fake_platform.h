@@ -147,7 +147,6 @@ class FakeFileSystem final : public FileSystem, public Recorder {
   void AddDirectory(const std::u16string& path) { entries.push_back({path, true}); }
 
   bool PathExists(const WideString& path) noexcept override {
-    if (existing.count(Text(path)) != 0) return true;
     for (const auto& entry : entries) {
       if (SameName(entry.path, Text(path))) return true;
     }
@@ -216,7 +215,6 @@ class FakeFileSystem final : public FileSystem, public Recorder {
   }
 
   std::u16string currentDirectory = u"D:\\dist";
-  std::set<std::u16string> existing;  // paths that exist without being listed
   std::vector<Entry> entries;
   std::map<SearchHandle, OpenSearch> searches;  // open ones: empty after a well-behaved caller
   SearchHandle nextHandle = 1;

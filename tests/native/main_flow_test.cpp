@@ -220,7 +220,7 @@ TEST(MainFlow, PluginFailureReportsStatusAndExistingLog) {
     if (c.ownLog) arguments.insert(arguments.end(), {u"-OrvexArgs", u"/l " + log});
     BootstrapperRun run(arguments);
     run.world.processes.results = {c.status};
-    if (c.logExists) run.world.files.existing.insert(log);
+    if (c.logExists) run.world.files.AddFile(log);
     run.MarkRestartPending();
     EXPECT_EQ(run.Execute(), c.status);
     Calls expected{u"quiet", u"box 103", u"plugin", u"box 106"};

@@ -97,7 +97,7 @@ TEST(ProviderSetup, ExitCodesAndTheFailureBox) {
       fake::FakeWorld world;
       world.processes.results = {c.code};
       world.processes.startFails = c.startFails;
-      if (c.logExists) world.files.existing.insert(log);
+      if (c.logExists) world.files.AddFile(log);
       InstallOptions options;
       options.silent = silent;
       EXPECT_EQ(Install(world, kUcsp, options), c.status);
