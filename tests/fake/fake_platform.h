@@ -147,7 +147,6 @@ class FakeFileSystem final : public FileSystem, public Recorder {
   void AddDirectory(const std::u16string& path) { entries.push_back({path, true}); }
 
   bool PathExists(const WideString& path) noexcept override {
-    if (existing.count(Text(path)) != 0) return true;
     for (const auto& entry : entries) {
       if (SameName(entry.path, Text(path))) return true;
     }
@@ -216,7 +215,6 @@ class FakeFileSystem final : public FileSystem, public Recorder {
   }
 
   std::u16string currentDirectory = u"D:\\dist";
-  std::set<std::u16string> existing;  // paths that exist without being listed
   std::vector<Entry> entries;
   std::map<SearchHandle, OpenSearch> searches;  // open ones: empty after a well-behaved caller
   SearchHandle nextHandle = 1;
@@ -239,10 +237,6 @@ class FakeEnvironment final : public Environment {
     return Copy(systemDirectory, buffer, size);
   }
   std::uint32_t CurrentDirectory(std::uint32_t size, char16_t* buffer) noexcept override {
-    if (currentDirectoryError != 0) {
-      lastError = currentDirectoryError;
-      return 0;
-    }
     return Copy(currentDirectory, buffer, size);
   }
   Status LastError() noexcept override { return lastError; }
@@ -253,7 +247,6 @@ class FakeEnvironment final : public Environment {
   std::u16string systemDirectory = u"C:\\Windows\\system32";
   std::u16string currentDirectory = u"D:\\dist";
   Status systemDirectoryError = 0;
-  Status currentDirectoryError = 0;
   Status lastError = 0;
   CalendarTime now{2026, 3, 5, 14, 7, 9};
   std::u16string output;
@@ -340,13 +333,13 @@ class FakeInstaller final : public Installer, public Recorder {
   }
   Status SourceListClearAll(const WideString& productCode) noexcept override {
     trace->push_back({Effect::kSourceList, u"clear " + Text(productCode), u""});
-    return sourceListStatus;
+    return 0;
   }
   Status SourceListSetInfo(const WideString& productCode, std::uint32_t context, std::uint32_t options,
                            const char16_t* property, const WideString& value) noexcept override {
     trace->push_back({Effect::kSourceList, u"set " + Text(productCode) + u" " + property + u"=" + Text(value), u"",
                       context, options});
-    return sourceListStatus;
+    return 0;
   }
 
   std::map<std::u16string, int> productStates;      // by product code
@@ -356,7 +349,6 @@ class FakeInstaller final : public Installer, public Recorder {
   std::map<std::u16string, Package> packages;       // by full path
   std::map<InstallerHandle, std::u16string> openHandles;  // empty after a well-behaved caller
   std::vector<std::uint32_t> openOptions;
-  Status sourceListStatus = 0;
   InstallerHandle nextHandle = 100;
 
  private:
@@ -385,7 +377,6 @@ class FakeRegistry final : public Registry, public Recorder {
  public:
   Status CreateUserKey(const char16_t* subkey, std::uint32_t access) noexcept override {
     trace->push_back({Effect::kCreateKey, subkey, u"", access});
-    if (createStatus != 0) return createStatus;
     keys.insert(subkey);
     return 0;
   }
@@ -397,21 +388,16 @@ class FakeRegistry final : public Registry, public Recorder {
   Status DeleteUserSubkey(const char16_t* parent, std::uint32_t parentAccess, const char16_t* name,
                           std::uint32_t viewAccess) noexcept override {
     trace->push_back({Effect::kDeleteKey, std::u16string(parent) + u"\\" + name, u"", parentAccess, viewAccess});
-    if (deleteStatus != 0) return deleteStatus;
     return keys.erase(std::u16string(parent) + u"\\" + name) == 1 ? 0 : 2;
   }
 
   std::set<std::u16string> keys{u"Software"};
-  Status createStatus = 0;
   Status openStatus = 0;
-  Status deleteStatus = 0;
 };
 
 class FakePower final : public Power, public Recorder {
  public:
-  bool EnableShutdownPrivilege() noexcept override {
-    return privilegeHeld;
-  }
+  bool EnableShutdownPrivilege() noexcept override { return privilegeHeld; }
   bool RequestRestart() noexcept override {
     trace->push_back({Effect::kRestart, u"", u""});
     return restartAccepted;
@@ -443,7 +429,7 @@ struct FakeWorld {
   // as they are; read before the run, which takes up the exit codes.
   std::set<Status> Given() const {
     std::set<Status> given(processes.results.begin(), processes.results.end());
-    given.insert({installer.productInfoStatus, environment.systemDirectoryError, environment.currentDirectoryError});
+    given.insert({installer.productInfoStatus, environment.systemDirectoryError});
     return given;
   }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers shared by the fuzz targets: turning raw input into fields and
-// UTF-16 text, and a check that stops the run with a message.
+// Helpers shared by the fuzz targets: turning raw input into UTF-16
+// fields, and a check that stops the run with a message.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include "base/wide_string.h"
 
 namespace orvex::fuzz {
 
@@ -22,14 +20,6 @@ namespace orvex::fuzz {
       std::abort();                                                                      \
     }                                                                                    \
   } while (0)
-
-inline std::u16string Text(const WideString& text) { return std::u16string(text.c_str(), text.Length()); }
-
-// The stored text of a WideString: its units and the NUL after them.
-inline bool Holds(const WideString& text, const std::u16string& expected) {
-  return text.Length() == expected.size() && std::u16string(text.c_str(), text.Length()) == expected &&
-         text.c_str()[text.Length()] == 0;
-}
 
 // UTF-8 to UTF-16 that accepts anything: a byte that starts no valid
 // sequence becomes the unit of the same value, and encoded surrogates come
@@ -78,33 +68,5 @@ inline std::vector<std::u16string> SplitAtNul(const std::uint8_t* data, std::siz
   }
   return fields;
 }
-
-// Reads the input front to back; past its end every read gives zeros.
-class Reader {
- public:
-  Reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  bool empty() const { return at_ >= size_; }
-  std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-  char16_t Unit() {
-    const unsigned low = Byte();
-    return static_cast<char16_t>(low | (static_cast<unsigned>(Byte()) << 8));
-  }
-  std::uint32_t Word() {
-    const std::uint32_t low = Unit();
-    return low | (static_cast<std::uint32_t>(Unit()) << 16);
-  }
-  // A length byte, then that many UTF-16LE units (NULs included).
-  std::u16string Units(std::size_t limit) {
-    std::size_t count = Byte() % (limit + 1);
-    std::u16string text;
-    while (count-- > 0 && !empty()) text.push_back(Unit());
-    return text;
-  }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t at_ = 0;
-};
 
 }  // namespace orvex::fuzz

@@ -35,6 +35,7 @@
 namespace {
 
 using orvex::Status;
+using orvex::fake::Text;
 using orvex::WideString;
 
 constexpr std::size_t kHeader = 9;
@@ -96,7 +97,7 @@ void CheckRun(const Setup& s, const orvex::fake::FakeWorld& world, const std::u1
     for (const std::uint32_t id : {orvex::kMsgInstalledVersionUnknown, orvex::kMsgPackageNotFound,
                                    orvex::kMsgPackageUnopenable, orvex::kMsgPackageVersionUnknown}) {
       WideString text;
-      allowed |= orvex::fake::LoadCatalogueMessage(id, text) && shown.text == orvex::fuzz::Text(text);
+      allowed |= orvex::fake::LoadCatalogueMessage(id, text) && shown.text == Text(text);
     }
     FUZZ_CHECK(allowed);
   }
@@ -131,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.Arrange(world);
     orvex::Platform platform = world.platform();
     const Status status = orvex::InstallProvider(platform, static_cast<orvex::ProviderId>(provider), options);
-    FUZZ_CHECK(orvex::fuzz::Holds(options.providerArgs[provider], s.arguments));
+    FUZZ_CHECK(Text(options.providerArgs[provider]) == s.arguments);
     const auto& lines = world.processes.commandLines();
     const std::u16string subdirectory = orvex::kProviders[provider].subdirectory;
     if (!lines.empty()) {
@@ -151,16 +152,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     orvex::Platform platform = world.platform();
     WideString logPath;
     const Status status = orvex::InstallPluginPackage(platform, options, world.system.version, logPath);
-    FUZZ_CHECK(orvex::fuzz::Holds(options.pluginArgs, s.arguments));
+    FUZZ_CHECK(Text(options.pluginArgs) == s.arguments);
     const auto& lines = world.processes.commandLines();
     const bool ran = !lines.empty();
     if (ran) {
       const std::u16string& line = lines[0];
       FUZZ_CHECK(line.rfind(u"\"" + s.systemDirectory + u"\\msiexec.exe\" /i \"" + s.currentDirectory + u"\\", 0) == 0);
       FUZZ_CHECK(EndsWith(line, s.arguments));
-      if (logPath.Length() != 0) FUZZ_CHECK(Has(line, u"/Lv! \"" + orvex::fuzz::Text(logPath) + u"\""));
+      if (logPath.Length() != 0) FUZZ_CHECK(Has(line, u"/Lv! \"" + Text(logPath) + u"\""));
     }
-    CheckRun(s, world, orvex::fuzz::Text(logPath));
+    CheckRun(s, world, Text(logPath));
     const bool pending = !world.registry.Of(orvex::fake::Effect::kCreateKey).empty();
     FUZZ_CHECK(pending == (ran && !s.startFails && IsRestartCode(s.exitCode)));
     if (pending) FUZZ_CHECK(status == 0);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "fake/fake_platform.h"
 #include "resources/message_ids.h"
@@ -16,6 +18,14 @@ inline std::u16string Message(std::uint32_t id) {
   WideString text;
   EXPECT_TRUE(fake::LoadCatalogueMessage(id, text)) << id;
   return fake::Text(text);
+}
+
+// The boxes a run showed, each as text, caption and style.
+using Box = std::tuple<std::u16string, std::u16string, std::uint32_t>;
+inline std::vector<Box> Boxes(const fake::FakeUi& ui) {
+  std::vector<Box> boxes;
+  for (const fake::Effect& shown : ui.shown()) boxes.emplace_back(shown.text, shown.caption, shown.style);
+  return boxes;
 }
 
 inline std::u16string Digits(std::uint64_t number) {

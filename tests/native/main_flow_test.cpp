@@ -61,7 +61,7 @@ struct BootstrapperRun {
     return outline;
   }
 
-  fake::Effect Box(std::size_t index) const { return world.ui.shown().at(index); }
+  fake::Effect Shown(std::size_t index) const { return world.ui.shown().at(index); }
   void MarkRestartPending() { world.registry.keys.insert(kRebootMarkerKey); }
 
   fake::FakeWorld world;
@@ -113,7 +113,7 @@ TEST(MainFlow, EverySetOfProvidersAsksInstallsInOrderAndClosesOrOffersTheRestart
       }
       EXPECT_EQ(run.Outline(), expected);
       for (const fake::Effect& shown : run.world.ui.shown()) EXPECT_EQ(shown.caption, Message(104));
-      EXPECT_EQ(run.Box(0).style, box::kYesNo);
+      EXPECT_EQ(run.Shown(0).style, box::kYesNo);
       EXPECT_EQ(run.world.ui.shown().back().style,
                 scenario == 3 ? box::kYesNo : scenario == 1 ? box::kYesNo | box::kIconExclamation : box::kOk);
     }
@@ -220,7 +220,7 @@ TEST(MainFlow, PluginFailureReportsStatusAndExistingLog) {
     if (c.ownLog) arguments.insert(arguments.end(), {u"-OrvexArgs", u"/l " + log});
     BootstrapperRun run(arguments);
     run.world.processes.results = {c.status};
-    if (c.logExists) run.world.files.existing.insert(log);
+    if (c.logExists) run.world.files.AddFile(log);
     run.MarkRestartPending();
     EXPECT_EQ(run.Execute(), c.status);
     Calls expected{u"quiet", u"box 103", u"plugin", u"box 106"};
@@ -228,9 +228,7 @@ TEST(MainFlow, PluginFailureReportsStatusAndExistingLog) {
     if (c.silent) expected.erase(expected.begin() + 1);
     EXPECT_EQ(run.Outline(), expected) << "no restart after a failure, nor a look at the mark";
     if (!c.expectedTail.empty()) {
-      EXPECT_EQ(run.Box(1).text, Message(106) + c.expectedTail);
-      EXPECT_EQ(run.Box(1).caption, Message(104));
-      EXPECT_EQ(run.Box(1).style, box::kIconError);
+      EXPECT_EQ(Boxes(run.world.ui).at(1), Box(Message(106) + c.expectedTail, Message(104), box::kIconError));
     }
   }
 }
@@ -264,12 +262,10 @@ TEST(MainFlow, RefusalsEndWithTheirDocumentedExitCode) {
       BootstrapperRun run(arguments);
       c.arrange(run.world);
       EXPECT_EQ(run.Execute(), c.exitCode);
-      ASSERT_EQ(run.Outline().size(), silent ? 0u : 1u) << "nothing but the box";
-      if (!silent) {
-        EXPECT_EQ(run.Box(0).text, Message(c.message));
-        EXPECT_EQ(run.Box(0).caption, Message(104));
-        EXPECT_EQ(run.Box(0).style, box::kIconError);
-      }
+      EXPECT_EQ(run.Outline().size(), silent ? 0u : 1u) << "nothing but the box";
+      std::vector<Box> expected;
+      if (!silent) expected = {{Message(c.message), Message(104), box::kIconError}};
+      EXPECT_EQ(Boxes(run.world.ui), expected);
     }
   }
 }
@@ -280,9 +276,9 @@ TEST(MainFlow, HelpEndsTheRunWithZeroBeforeTheChecks) {
   run.world.system.admin = false;
   EXPECT_EQ(run.Execute(), 0u);
   ASSERT_EQ(run.Outline(), Calls{u"box 0"}) << "the help box, no message of the catalogue, alone";
-  EXPECT_EQ(run.Box(0).caption, u"Справка");
-  EXPECT_EQ(run.Box(0).style, box::kIconInformation);
-  EXPECT_NE(run.Box(0).text.find(u"-cspargs"), std::u16string::npos);
+  EXPECT_EQ(run.Shown(0).caption, u"Справка");
+  EXPECT_EQ(run.Shown(0).style, box::kIconInformation);
+  EXPECT_NE(run.Shown(0).text.find(u"-cspargs"), std::u16string::npos);
 }
 
 TEST(MainFlow, AnEmptyTailLeavesTheCommandLineUnreadAndAnUnshownQuestionGoesOn) {

@@ -15,7 +15,7 @@ const std::u16string kProduct = u"{5B0E2C71-8D3A-4F69-A2C4-19E7B35D6F08}";
 struct SearchCase {
   const char* name;
   std::u16string currentDirectory;
-  std::vector<std::pair<std::u16string, bool>> entries;  // path, directory
+  std::vector<fake::FakeFileSystem::Entry> entries;  // path, directory
   Status status;
   std::u16string path;
 };
@@ -50,13 +50,7 @@ TEST(PackageSearch, ImmediateSubdirectoriesInListingOrder) {
     SCOPED_TRACE(c.name);
     fake::FakeWorld world;
     world.files.currentDirectory = world.environment.currentDirectory = c.currentDirectory;
-    for (const auto& [path, directory] : c.entries) {
-      if (directory) {
-        world.files.AddDirectory(path);
-      } else {
-        world.files.AddFile(path);
-      }
-    }
+    world.files.entries = c.entries;
     WideString path(u"unchanged");
     WideString name;
     EXPECT_EQ(FindPackageFile(world.files, world.environment, WideString(u"orvexcom*x64*"), path, name), c.status);
@@ -121,10 +115,7 @@ TEST(VersionComparison, EachFailingStepShowsItsBoxEvenWhenSilentAndClosesTheHand
     int order = 7;
     EXPECT_EQ(ComparePackageVersion(platform, WideString(kProduct.c_str()), order), c.status);
     EXPECT_EQ(order, 7);
-    ASSERT_EQ(world.ui.shown().size(), 1u);
-    EXPECT_EQ(world.ui.shown()[0].text, Message(c.box));
-    EXPECT_EQ(world.ui.shown()[0].caption, Message(129));
-    EXPECT_EQ(world.ui.shown()[0].style, box::kIconError);
+    EXPECT_EQ(Boxes(world.ui), (std::vector<Box>{{Message(c.box), Message(129), box::kIconError}}));
     EXPECT_TRUE(world.installer.openHandles.empty());
     EXPECT_EQ(world.installer.openOptions.size(), c.box == 133 || c.box == 134 ? 1u : 0u);
   }

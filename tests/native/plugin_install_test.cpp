@@ -95,14 +95,9 @@ TEST(PluginDecision, PropertiesBoxesAndStatusByStateOrderAndFlags) {
     if (c.installed != nullptr) world.Install(c.installed, c.featureState, c.productState);
     world.ui.answers = {c.answer};
     EXPECT_EQ(world.Run(c.arguments, c.silent, c.reinstall), c.status);
-    if (c.box == 0) {
-      EXPECT_TRUE(world.ui.shown().empty());
-    } else {
-      ASSERT_EQ(world.ui.shown().size(), 1u);
-      EXPECT_EQ(world.ui.shown()[0].text, Message(c.box));
-      EXPECT_EQ(world.ui.shown()[0].caption, Message(128));
-      EXPECT_EQ(world.ui.shown()[0].style, c.box == 147 ? box::kYesNo : box::kIconError);
-    }
+    std::vector<Box> expected;
+    if (c.box != 0) expected = {{Message(c.box), Message(128), c.box == 147 ? box::kYesNo : box::kIconError}};
+    EXPECT_EQ(Boxes(world.ui), expected);
     if (c.properties == nullptr) {
       EXPECT_TRUE(world.processes.commandLines().empty());
       EXPECT_EQ(world.logPath.Length(), 0u);
@@ -121,20 +116,14 @@ struct CommandCase {
   const char* name;
   const char16_t* arguments;
   bool windows64;
-  const char16_t* expected;
+  std::u16string expected;
 };
 
 TEST(PluginMsiexec, CommandLineLogSwitchAndArchitecture) {
   const CommandCase cases[] = {
-      {"log of ours", u"", true,
-       u"\"C:\\Windows\\system32\\msiexec.exe\" /i \"D:\\dist\\x64\\orvexcom-x64.msi\" /Lv! "
-       u"\"C:\\Temp\\orvexcom-x64.msi_2026-03-05-14-07-09.log\" REBOOT=R  /qb ADDNPORVEX=1"},
-      {"own log switch", u" /l*v C:\\x.log", true,
-       u"\"C:\\Windows\\system32\\msiexec.exe\" /i \"D:\\dist\\x64\\orvexcom-x64.msi\"  REBOOT=R  /qb ADDNPORVEX=1 "
-       u"/l*v C:\\x.log"},
-      {"/L inside a value", u" P=C:/Logs/a", true,
-       u"\"C:\\Windows\\system32\\msiexec.exe\" /i \"D:\\dist\\x64\\orvexcom-x64.msi\"  REBOOT=R  /qb ADDNPORVEX=1 "
-       u"P=C:/Logs/a"},
+      {"log of ours", u"", true, kMsiexec + u"/Lv! \"" + kLog + u"\" REBOOT=R  /qb ADDNPORVEX=1"},
+      {"own log switch", u" /l*v C:\\x.log", true, kMsiexec + u" REBOOT=R  /qb ADDNPORVEX=1 /l*v C:\\x.log"},
+      {"/L inside a value", u" P=C:/Logs/a", true, kMsiexec + u" REBOOT=R  /qb ADDNPORVEX=1 P=C:/Logs/a"},
       {"32-bit Windows", u"", false,
        u"\"C:\\Windows\\system32\\msiexec.exe\" /i \"D:\\dist\\win32\\orvexcom-win32.msi\" /Lv! "
        u"\"C:\\Temp\\orvexcom-win32.msi_2026-03-05-14-07-09.log\" REBOOT=R  /qb ADDNPORVEX=1"},
@@ -145,8 +134,8 @@ TEST(PluginMsiexec, CommandLineLogSwitchAndArchitecture) {
     world.system.windows64 = c.windows64;
     EXPECT_EQ(world.Run(c.arguments, false, false), 0u);
     ASSERT_EQ(world.processes.commandLines().size(), 1u);
-    EXPECT_EQ(world.processes.commandLines()[0], std::u16string(c.expected));
-    const bool ownLog = std::u16string(c.expected).find(u"/Lv!") != std::u16string::npos;
+    EXPECT_EQ(world.processes.commandLines()[0], c.expected);
+    const bool ownLog = c.expected.find(u"/Lv!") != std::u16string::npos;
     EXPECT_EQ(world.environment.output, ownLog ? u"2026-03-05-14-07-09\n" : u"");
     EXPECT_EQ(world.logPath.Length() != 0, ownLog);
   }
@@ -216,12 +205,9 @@ TEST(PluginMsiexec, FailuresShowTheirBoxUnlessSilentAndRunNothing) {
       EXPECT_EQ(world.Run(u"", silent, false), c.status);
       EXPECT_TRUE(world.processes.commandLines().empty());
       EXPECT_EQ(world.logPath.Length() != 0, c.logPathSet);
-      ASSERT_EQ(world.ui.shown().size(), silent ? 0u : 1u);
-      if (!silent) {
-        EXPECT_EQ(world.ui.shown()[0].text, Message(c.box));
-        EXPECT_EQ(world.ui.shown()[0].caption, Message(129));
-        EXPECT_EQ(world.ui.shown()[0].style, box::kIconError);
-      }
+      std::vector<Box> expected;
+      if (!silent) expected = {{Message(c.box), Message(129), box::kIconError}};
+      EXPECT_EQ(Boxes(world.ui), expected);
     }
   }
 }

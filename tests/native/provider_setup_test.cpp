@@ -97,7 +97,7 @@ TEST(ProviderSetup, ExitCodesAndTheFailureBox) {
       fake::FakeWorld world;
       world.processes.results = {c.code};
       world.processes.startFails = c.startFails;
-      if (c.logExists) world.files.existing.insert(log);
+      if (c.logExists) world.files.AddFile(log);
       InstallOptions options;
       options.silent = silent;
       EXPECT_EQ(Install(world, kUcsp, options), c.status);
@@ -105,12 +105,9 @@ TEST(ProviderSetup, ExitCodesAndTheFailureBox) {
         EXPECT_TRUE(world.ui.shown().empty());
         continue;
       }
-      ASSERT_EQ(world.ui.shown().size(), 1u);
       std::u16string expected = Message(105) + u": " + Digits(c.status) + u".\n";
       if (c.logExists) expected += u"Install log: " + log;
-      EXPECT_EQ(world.ui.shown()[0].text, expected);
-      EXPECT_EQ(world.ui.shown()[0].caption, Message(129));
-      EXPECT_EQ(world.ui.shown()[0].style, box::kIconError);
+      EXPECT_EQ(Boxes(world.ui), (std::vector<Box>{{expected, Message(129), box::kIconError}}));
     }
   }
 }
