@@ -16,6 +16,7 @@ import contextlib
 import io
 import os
 import re
+import struct
 import sys
 import xml.etree.ElementTree as ElementTree
 
@@ -25,7 +26,7 @@ EXECUTE, WRITE = 0x20000000, 0x80000000
 DYNAMIC_BASE, NX_COMPAT = 0x40, 0x100
 SECURITY = pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_SECURITY"]
 DEBUG = pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_DEBUG"]
-RT_MANIFEST = 24
+RT_STRING, RT_GROUP_ICON, RT_MANIFEST, ICON_MAIN, RUSSIAN = 6, 14, 24, 100, 0x419
 ASM_V1, ASM_V3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v3}"
 COMPATIBILITY = "{urn:schemas-microsoft-com:compatibility.v1}"
 SUPPORTED_OS = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  # Vista, 7
@@ -67,7 +68,7 @@ class ImageCheck:
         self.header, self.sections = self.pe.OPTIONAL_HEADER, self.pe.sections
         self.is32 = self.pe.FILE_HEADER.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]
         for group in (self.layout, self.protection, self.directories, self.header_fields, self.imports,
-                      self.manifest, self.size):
+                      self.manifest, self.resources, self.size):
             before = self.failures
             try:
                 detail = group()
@@ -184,6 +185,19 @@ class ImageCheck:
                                                           language.data.struct.Size))
                             for language in name.directory.entries]
         return []
+
+    def resources(self):
+        """The icon's four images, and string tables in Russian only."""
+        group = self.resource(RT_GROUP_ICON, ICON_MAIN)
+        images = [struct.unpack_from("<BBBxxxH", group[0][1], 6 + 14 * i) for i in range(4)] if group else []
+        if images != [(16, 16, 0, 8), (16, 16, 16, 4), (32, 32, 0, 8), (32, 32, 16, 4)]:
+            self.fail("resources", "RT_GROUP_ICON 100", f"not the four images: {images}")
+        directory = getattr(self.pe, "DIRECTORY_ENTRY_RESOURCE", None)
+        for kind in directory.entries if directory else ():
+            for block in kind.directory.entries if kind.id == RT_STRING else ():
+                languages = [language.id for language in block.directory.entries]
+                if languages != [RUSSIAN]:
+                    self.fail("resources", f"RT_STRING {block.id}", f"languages {languages}, not Russian only")
 
     def manifest(self):
         found = self.resource(RT_MANIFEST, 1)

@@ -124,19 +124,6 @@ TEST_F(FailurePaths, RestartWithoutTheShutdownPrivilegeIsRefused) {
   EXPECT_FALSE(MarkerExists());
 }
 
-// The command lines that the setup stand-ins of providers recorded, each log
-// path in TMP named by the next timestamp the program printed.
-std::vector<std::string> SetupCalls(const std::wstring& tmp, const std::string& output,
-                                    const std::vector<std::string>& providers, const std::string& tail) {
-  std::vector<std::string> calls;
-  const std::vector<std::string> stamps = Lines(output);
-  for (std::size_t i = 0; i < providers.size() && i < stamps.size(); ++i) {
-    calls.push_back(providers[i] + "\\Setup.exe -args \"/qb /Lv! \"\"\"" + Utf8(tmp) + "\\" + providers[i] + "_" +
-                    stamps[i] + ".log\"\"\" \" -noreboot -root" + tail);
-  }
-  return calls;
-}
-
 // A distribution in the downloads folder of a user whose name holds a space
 // and Cyrillic letters, and a TMP in that profile: every path reaches
 // msiexec and the setup programs whole. Windows Installer keeps the package's
@@ -158,8 +145,10 @@ TEST_F(UnusualPaths, SpacesAndCyrillicInDistributionAndTmp) {
 
   outcome = Run(dist, L"-csp -ucsp -reinstall", {Question(125), Installed(127)});
   EXPECT_EQ(outcome.exitCode, 0u);
-  EXPECT_EQ(Lines(ReadWholeFile(tmp_ + L"\\setup-calls.log")),
-            SetupCalls(tmp_, outcome.output, {"csp", "ucsp"}, " -reinstall"));
+  // The setup programs' whole command lines are the providers group's; here
+  // each log path is whole.
+  const std::string calls = ReadWholeFile(tmp_ + L"\\setup-calls.log");
+  for (const char* log : {"\\csp_", "\\ucsp_"}) EXPECT_NE(calls.find(Utf8(tmp_) + log), std::string::npos) << calls;
   ExpectProperties(LogOfRun(outcome).text, package, {"REINSTALL = ALL", "REINSTALLMODE = vomus"});
 }
 
@@ -174,7 +163,7 @@ TEST_F(UnusualPaths, TmpLongerThanMaxPath) {
 
   Outcome outcome = Run(Dist(L"normal-2.0.9"), L"-csp", {Question(102), Installed(109)});
   EXPECT_EQ(outcome.exitCode, 0u);
-  EXPECT_EQ(Lines(ReadWholeFile(tmp_ + L"\\setup-calls.log")), SetupCalls(tmp_, outcome.output, {"csp"}, ""));
+  EXPECT_NE(ReadWholeFile(tmp_ + L"\\setup-calls.log").find(Utf8(tmp_) + "\\csp_"), std::string::npos);
   ExpectProperties(LogOfRun(outcome).text, Package(L"normal-2.0.9"), {"ADDNPORVEX = 1"});
 
   RemovePlugin();

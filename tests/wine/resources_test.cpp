@@ -14,21 +14,11 @@
 namespace orvex {
 namespace {
 
-constexpr WORD kRussian = MAKELANGID(LANG_RUSSIAN, SUBLANG_RUSSIAN_RUSSIA);
-constexpr WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-
 class ProgramResources : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     module_ = driver::ProgramModule();
     ASSERT_NE(module_, nullptr) << "cannot open " << driver::Utf8(driver::ProgramPath());
-  }
-
-  static std::string Resource(LPCWSTR type, LPCWSTR name, WORD language) {
-    HRSRC found = FindResourceExW(module_, type, name, language);
-    if (found == nullptr) return {};
-    const char* data = static_cast<const char*>(LockResource(LoadResource(module_, found)));
-    return std::string(data, SizeofResource(module_, found));
   }
 
   static HMODULE module_;
@@ -52,34 +42,6 @@ TEST_F(ProgramResources, StringTableHoldsExactlyTheCatalogue) {
     WideString text(u"unchanged");
     EXPECT_FALSE(win32::LoadMessageFrom(module_, id, text)) << id;
     EXPECT_EQ(std::u16string(text.c_str()), u"unchanged") << id;
-  }
-}
-
-TEST_F(ProgramResources, StringTableIsRussianOnly) {
-  for (const MessageSourceEntry& entry : kMessageSource) {
-    const std::uint32_t block = entry.id / 16 + 1;
-    EXPECT_FALSE(Resource(RT_STRING, MAKEINTRESOURCEW(block), kRussian).empty()) << block;
-    EXPECT_TRUE(Resource(RT_STRING, MAKEINTRESOURCEW(block), kEnglishUs).empty()) << block;
-  }
-}
-
-TEST_F(ProgramResources, IconGroupHoldsFourImages) {
-  const std::string group = Resource(RT_GROUP_ICON, MAKEINTRESOURCEW(ORVEX_ICON_MAIN), kRussian);
-  ASSERT_GE(group.size(), 6u);
-  const auto* header = reinterpret_cast<const WORD*>(group.data());
-  ASSERT_EQ(header[2], 4);
-  ASSERT_EQ(group.size(), 6u + 4u * 14u);
-  struct Image {
-    BYTE width, height, colours;
-    WORD bits;
-  };
-  const Image expected[] = {{16, 16, 0, 8}, {16, 16, 16, 4}, {32, 32, 0, 8}, {32, 32, 16, 4}};
-  for (int i = 0; i < 4; ++i) {
-    const auto* entry = reinterpret_cast<const BYTE*>(group.data() + 6 + 14 * i);
-    EXPECT_EQ(entry[0], expected[i].width);
-    EXPECT_EQ(entry[1], expected[i].height);
-    EXPECT_EQ(entry[2], expected[i].colours);
-    EXPECT_EQ(*reinterpret_cast<const WORD*>(entry + 6), expected[i].bits);
   }
 }
 
