@@ -70,6 +70,9 @@ command -v i686-w64-mingw32-gcc >/dev/null || missing+=(g++-mingw-w64-i686)
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/providers.sh"
 mapfile -t providers < <(provider_dirs)
+# A table the reader no longer understands must not make a distribution
+# without the providers' stand-ins.
+((${#providers[@]} > 0)) || die "no provider rows read from install/providers.cpp"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 stage="$work/dist"

@@ -5,7 +5,7 @@
 provider_dirs() {
   local table dirs
   table="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/install/providers.cpp"
-  dirs=$(sed -n '/^const Provider kProviders/,/^};/s/^ *{u"\([^"]*\)", u"-.*/\1/p' "$table")
+  dirs=$(sed -n '/Provider kProviders\[.*\] = {/,/^};/s/^ *{u"\([^"]*\)", u"-.*/\1/p' "$table")
   [[ -n $dirs ]] || { echo "no provider rows found in $table" >&2; return 1; }
   echo "$dirs"
 }
