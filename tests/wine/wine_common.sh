@@ -36,7 +36,13 @@ fi
 skip_without_32bit() {
   [[ ${ORVEX_WINDOWS:-64} == 64 && ${ORVEX_PROGRAM_BITS:-64} == 64 ]] && return 0
   runs_32bit_programs && return 0
-  echo "SKIPPED: $1: this machine runs no 32-bit Linux program and has no emulator registered for them (scripts/setup.sh says why), so Wine starts no 32-bit Windows program"
+  local why="the emulator registered for them does not start Wine's 32-bit loader"
+  if ! grep -qs "^binfmt_misc " /proc/mounts; then
+    why="binfmt_misc is not mounted (scripts/setup.sh mounts it as root)"
+  elif ! emulates_32bit; then
+    why="no emulator is registered for them (scripts/setup.sh registers qemu as root)"
+  fi
+  echo "SKIPPED: $1: this kernel runs no 32-bit Linux program and $why, so Wine starts no 32-bit Windows program"
   exit 77
 }
 
