@@ -172,7 +172,8 @@ TEST(CommandLine, ArgumentsGiveTheirOptions) {
   EXPECT_EQ(Text(csp.options.providerArgs[kCsp]), u"/qn  ");
   EXPECT_FALSE(csp.options.installProvider[kUcsp]) << "the value of -KC";
   EXPECT_EQ(Text(Parse({u"-UCSP", u"-UCSPArgs", u"/l*v x", u"-ucsp"}).options.providerArgs[kUcsp]), u"/l*v x ");
-  // No switch reads a value whole yet; its rule: a later value replaces an earlier one.
+  // A value read whole, the kind's rule whether a row uses it or not: a later
+  // value replaces an earlier one.
   WideString field(u"before");
   ApplyValue(Effect::kSetValue, u"A=\"C:\\Program Files\"", field);
   ApplyValue(Effect::kSetValue, u"/qn", field);

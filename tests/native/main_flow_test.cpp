@@ -200,18 +200,19 @@ struct PluginFailureCase {
   bool ownLog;  // the user's -OrvexArgs name a log: none of ours
   bool logExists;
   bool silent;
-  std::u16string expectedTail;  // after message 106; empty when no box
+  std::uint32_t message;        // of the box after msiexec's outcome
+  std::u16string expectedTail;  // after the message; empty when no box
 };
 
 TEST(MainFlow, PluginFailureReportsStatusAndExistingLog) {
   const std::u16string log = u"C:\\Temp\\orvexcom-x64.msi_2026-03-05-14-07-09.log";
   const PluginFailureCase cases[] = {
-      {"log exists", 1603, false, true, false, u": 1603.\nInstall log: " + log},
-      {"log missing", 1603, false, false, false, u": 1603.\n"},
-      {"no log of ours", 1603, true, true, false, u": 1603.\n"},
-      {"large status", 0xC0000005u, false, false, false, u": 3221225477.\n"},
-      {"silent", 1603, false, true, true, u""},
-      {"cancelled", 1602, false, true, false, u""},
+      {"log exists", 1603, false, true, false, 106, u": 1603.\nInstall log: " + log},
+      {"log missing", 1603, false, false, false, 106, u": 1603.\n"},
+      {"no log of ours", 1603, true, true, false, 106, u": 1603.\n"},
+      {"large status", 0xC0000005u, false, false, false, 106, u": 3221225477.\n"},
+      {"silent", 1603, false, true, true, 106, u""},
+      {"cancelled", 1602, false, true, false, 0, u""},
   };
   for (const PluginFailureCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -223,12 +224,12 @@ TEST(MainFlow, PluginFailureReportsStatusAndExistingLog) {
     if (c.logExists) run.world.files.AddFile(log);
     run.MarkRestartPending();
     EXPECT_EQ(run.Execute(), c.status);
-    Calls expected{u"quiet", u"box 103", u"plugin", u"box 106"};
+    Calls expected{u"quiet", u"box 103", u"plugin", u"box " + Digits(c.message)};
     if (c.expectedTail.empty()) expected.pop_back();
     if (c.silent) expected.erase(expected.begin() + 1);
     EXPECT_EQ(run.Outline(), expected) << "no restart after a failure, nor a look at the mark";
     if (!c.expectedTail.empty()) {
-      EXPECT_EQ(Boxes(run.world.ui).at(1), Box(Message(106) + c.expectedTail, Message(104), box::kIconError));
+      EXPECT_EQ(Boxes(run.world.ui).at(1), Box(Message(c.message) + c.expectedTail, Message(104), box::kIconError));
     }
   }
 }
