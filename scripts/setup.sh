@@ -54,6 +54,9 @@ fi
 binfmt=/proc/sys/fs/binfmt_misc
 registration=$binfmt/qemu-i386
 qemu=/usr/bin/qemu-i386
+codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+# runs_32bit_programs: the tests' own probe.
+source "$(dirname "$0")/../tests/wine/wine_common.sh"
 # The i386 ELF executable header, with the mask Debian's own qemu uses.
 i386_magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
 i386_mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
@@ -63,8 +66,7 @@ qemu_major() { "$qemu" --version 2>/dev/null | sed -n '1s/.*version \([0-9]*\).*
 # The machine's own Debian source with the suite renamed: no host of the
 # project's own is added.
 add_backports_source() {
-  local codename file=/etc/apt/sources.list.d/orvex-backports.sources
-  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  local file=/etc/apt/sources.list.d/orvex-backports.sources
   [[ -e $file ]] && return 0
   local uri keyring
   uri=$(awk -v suite="$codename" '
@@ -87,8 +89,7 @@ emulate_32bit() {
   local installed=false
   # ORVEX_EMULATE_32BIT=1 registers the emulator anyway, to reproduce such
   # a machine on one whose kernel runs 32-bit programs.
-  if [[ ! -e $registration && ${ORVEX_EMULATE_32BIT:-} != 1 ]] &&
-    env -u WINELOADERNOEXEC /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  if [[ ! -e $registration && ${ORVEX_EMULATE_32BIT:-} != 1 ]] && runs_32bit_programs; then
     echo "setup: 32-bit programs: the kernel runs them itself"
     return 0
   fi
@@ -98,8 +99,6 @@ emulate_32bit() {
     return 0
   fi
   if (($(qemu_major || echo 0) < 10)); then
-    local codename
-    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
     if ! add_backports_source || ! $sudo apt-get update -qq ||
       ! DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
         -t "$codename-backports" qemu-user >/dev/null; then
@@ -117,7 +116,7 @@ emulate_32bit() {
   fi
   [[ ! -e $registration ]] || echo -1 | $sudo tee "$registration" >/dev/null 2>&1 || true
   if echo ":qemu-i386:M::$i386_magic:$i386_mask:$qemu:FPC" | $sudo tee "$binfmt/register" >/dev/null 2>&1 &&
-    env -u WINELOADERNOEXEC /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    runs_32bit_programs; then
     echo "setup: 32-bit programs: run by qemu $(qemu_major), registered with binfmt_misc"
   else
     echo "setup: 32-bit programs: not run here, binfmt_misc could not be written or qemu failed; their Wine tests skip"
